@@ -1,0 +1,76 @@
+// The card's command processor: answers APDUs from a Card as the user card
+// does, with an APDU log and injectable faults. Thread-safe, so that a test
+// can look at it while a front end serves it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "card.h"
+
+namespace cardsim {
+
+struct Faults {
+    struct Prefix {
+        std::string hex;  // upper-case APDU prefix
+        uint16_t sw;
+    };
+    // Status word for the k-th APDU (1-based, counted since the faults were set).
+    std::optional<std::pair<long, uint16_t>> at;
+    std::vector<Prefix> prefixes;
+    long removeAfter = -1;  // the card is pulled once this many APDUs were answered
+    std::chrono::milliseconds delay{0};
+
+    // Parses one option of the form "at=K:SW", "prefix=HEX:SW",
+    // "remove=K" or "delay=MS"; false when it is none of them.
+    bool parse(const std::string& option);
+};
+
+class Emulator {
+public:
+    explicit Emulator(Card card = {}, std::string imagePath = {});
+
+    void setCard(Card card, std::string imagePath = {});
+    Card card() const;
+    void setFaults(Faults f);
+
+    // Power on / reset: selection is lost. False when the card was pulled.
+    bool reset();
+    Bytes atr() const;
+    // Empty when the card has been pulled (no answer).
+    std::optional<Bytes> process(const Bytes& apdu);
+    bool removed() const;
+
+    // Writes the card's changes to its image file (if it has one); front ends
+    // call it when the card is powered off, reset or pulled.
+    void flush();
+
+    // Every APDU received, as upper-case hex, oldest first.
+    std::vector<std::string> log() const;
+    void clearLog();
+
+private:
+    Bytes answer(const Bytes& apdu);
+    Bytes select(const Bytes& apdu);
+    Bytes readBinary(const Bytes& apdu);
+    Bytes readRecord(const Bytes& apdu);
+    Bytes updateRecord(const Bytes& apdu);
+    Bytes writeMonitor(const Bytes& apdu);
+
+    mutable std::mutex m_;
+    Card card_;
+    std::string imagePath_;
+    Faults faults_;
+    long count_ = 0;
+    bool removed_ = false;
+    bool dirty_ = false;
+    bool appSelected_ = false;
+    std::optional<uint16_t> ef_;
+    std::vector<std::string> log_;
+};
+
+}  // namespace cardsim

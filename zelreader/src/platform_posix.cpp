@@ -1,0 +1,44 @@
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform.h"
+#include "serialports.h"
+
+namespace zel::platform {
+
+char16_t* allocString(std::u16string_view text) {
+    const std::size_t bytes = text.size() * sizeof(char16_t);
+    if (bytes > 0x7FFFFFF0u) return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(4 + bytes + sizeof(char16_t)));
+    if (!block) return nullptr;
+    const auto len = static_cast<std::uint32_t>(bytes);
+    std::memcpy(block, &len, 4);
+    auto* str = reinterpret_cast<char16_t*>(block + 4);
+    if (bytes) std::memcpy(str, text.data(), bytes);
+    str[text.size()] = u'\0';
+    return str;
+}
+
+void freeString(char16_t* s) {
+    if (s) std::free(reinterpret_cast<unsigned char*>(s) - 4);
+}
+
+std::string moduleFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&moduleFolder), &info) == 0 || !info.dli_fname) return {};
+    std::string path = info.dli_fname;
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void* loadLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+void* findSymbol(void* lib, const char* name) { return dlsym(lib, name); }
+
+const char* dcicLibraryName() { return "libdcic32.so"; }
+
+std::vector<std::string> listSerialPorts() { return listSerialPortsIn("/sys"); }
+
+}  // namespace zel::platform
