@@ -19,8 +19,8 @@ constexpr UINT kCodePage = 936;
 std::string wideToCodePage(std::u16string_view text, UINT cp) {
     if (text.empty()) return {};
     const auto* w = reinterpret_cast<const wchar_t*>(text.data());
-    const int n = WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), out.data(), n, nullptr,
@@ -30,8 +30,8 @@ std::string wideToCodePage(std::u16string_view text, UINT cp) {
 
 std::u16string codePageToWide(std::string_view bytes, UINT cp) {
     if (bytes.empty()) return {};
-    const int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::u16string out(static_cast<std::size_t>(n > 0 ? n : 0), u'\0');
     if (n > 0)
         MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
@@ -70,9 +70,24 @@ std::string convert(const char* to, const char* from, std::string_view in,
 }
 #endif
 
+bool isAsciiUtf16(std::u16string_view text) {
+    for (char16_t c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
+bool isAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// ASCII is the same in GBK, UTF-8 and UTF-16; card data is mostly hex text,
+// so the fast path skips the converter for it.
 std::string fromUtf16(std::u16string_view text) {
+    if (isAsciiUtf16(text)) return std::string(text.begin(), text.end());
 #ifdef _WIN32
     return wideToCodePage(text, kCodePage);
 #else
@@ -82,12 +97,12 @@ std::string fromUtf16(std::u16string_view text) {
 }
 
 std::u16string toUtf16(std::string_view bytes) {
+    if (isAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
 #ifdef _WIN32
     return codePageToWide(bytes, kCodePage);
 #else
     static constexpr char kReplacement[] = {'\xFD', '\xFF'};  // U+FFFD, little-endian
-    const std::string raw =
-        convert("UTF-16LE", "GBK", bytes, std::string_view(kReplacement, 2), 1);
+    const std::string raw = convert("UTF-16LE", "GBK", bytes, std::string_view(kReplacement, 2), 1);
     std::u16string out(raw.size() / 2, u'\0');
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char16_t>(static_cast<std::uint8_t>(raw[2 * i]) |
@@ -97,6 +112,7 @@ std::u16string toUtf16(std::string_view bytes) {
 }
 
 std::string fromUtf8(std::string_view text) {
+    if (isAscii(text)) return std::string(text);
 #ifdef _WIN32
     const int n =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -111,6 +127,7 @@ std::string fromUtf8(std::string_view text) {
 }
 
 std::string toUtf8(std::string_view bytes) {
+    if (isAscii(bytes)) return std::string(bytes);
 #ifdef _WIN32
     const std::u16string wide = toUtf16(bytes);
     return wideToCodePage(wide, CP_UTF8);

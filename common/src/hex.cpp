@@ -32,9 +32,12 @@ void appendByte(std::string& out, std::uint8_t b) {
 }
 
 std::string encode(const std::uint8_t* data, std::size_t len) {
-    std::string out;
-    out.reserve(len * 2);
-    for (std::size_t i = 0; i < len; ++i) appendByte(out, data[i]);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out(len * 2, '\0');
+    for (std::size_t i = 0; i < len; ++i) {
+        out[2 * i] = kDigits[data[i] >> 4];
+        out[2 * i + 1] = kDigits[data[i] & 0x0F];
+    }
     return out;
 }
 

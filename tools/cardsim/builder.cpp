@@ -27,7 +27,8 @@ private:
 };
 
 void putInt(Bytes& b, std::size_t off, uint64_t v, int width) {
-    for (int i = width - 1; i >= 0; --i, v >>= 8) b[off + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v);
+    for (int i = width - 1; i >= 0; --i, v >>= 8)
+        b[off + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v);
 }
 
 void putBytes(Bytes& b, std::size_t off, const Bytes& v) {
@@ -45,11 +46,14 @@ Bytes machineNumber(int i) {
     return hexBytes("4990" + d + "00000" + "12345" + d);
 }
 
-Bytes tsamNumber(int i) { return hexBytes("770" + std::to_string(100000000 + i * 7919) + "0001"); }
+Bytes tsamNumber(int i) {
+    return hexBytes("770" + std::to_string(100000000 + i * 7919) + "0001");
+}
 
 Bytes randomBytes(Random& r, std::size_t n) {
     Bytes b(n);
-    for (auto& x : b) x = static_cast<uint8_t>(r.next(256));
+    for (auto& x : b)
+        x = static_cast<uint8_t>(r.next(256));
     return b;
 }
 
@@ -141,7 +145,8 @@ Bytes dailyRecord(sys_days day, Random& r) {
 CardFile recordFile(std::vector<Bytes> records, int blankTail, std::size_t size) {
     CardFile f;
     f.records = std::move(records);
-    for (int i = 0; i < blankTail; ++i) f.records.push_back(Bytes(size, 0xFF));
+    for (int i = 0; i < blankTail; ++i)
+        f.records.push_back(Bytes(size, 0xFF));
     return f;
 }
 
@@ -163,7 +168,9 @@ Bytes gbkPadded(const std::string& utf8, std::size_t size) {
     return b;
 }
 
-CardSpec realisticSpec() { return CardSpec{}; }
+CardSpec realisticSpec() {
+    return CardSpec{};
+}
 
 CardSpec fullSpec() {
     CardSpec s;
@@ -193,7 +200,8 @@ Card build(const CardSpec& spec) {
         ef09.push_back(groupRecord(i, tsamNumber(i), daysFid));
 
         std::vector<Bytes> rolls, daily;
-        for (int k = 0; k < m.rolls; ++k) rolls.push_back(invoiceRoll(spec, k, r));
+        for (int k = 0; k < m.rolls; ++k)
+            rolls.push_back(invoiceRoll(spec, k, r));
         const int dayCount = m.days < 0 ? periodDays(spec) : m.days;
         for (int k = 0; k < dayCount; ++k)
             daily.push_back(dailyRecord(sys_days(spec.periodStart) + days(k), r));

@@ -17,9 +17,9 @@ struct MachineSpec {
 
 struct CardSpec {
     std::string unitName = "北京市海淀区示例商贸有限公司";  // UTF-8; stored as GBK
-    std::string taxpayerCode = "1101082012345678";       // 16 digits
-    bool shortEF02 = false;                              // 61-byte EF02
-    uint8_t summaryFlag = 0x01;                          // EF04 byte 0
+    std::string taxpayerCode = "1101082012345678";          // 16 digits
+    bool shortEF02 = false;                                 // 61-byte EF02
+    uint8_t summaryFlag = 0x01;                             // EF04 byte 0
     std::chrono::year_month_day periodStart{std::chrono::year{2012}, std::chrono::March,
                                             std::chrono::day{1}};
     std::chrono::year_month_day periodEnd{std::chrono::year{2012}, std::chrono::March,

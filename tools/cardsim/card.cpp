@@ -23,9 +23,11 @@ std::string Card::toText() const {
         orv::hex::appendByte(id, static_cast<uint8_t>(fid));
         out << "FILE " << id << (f.binary ? " BINARY\n" : " RECORD\n");
         if (f.binary) out << "DATA " << orv::hex::encode(f.data) << "\n";
-        for (const auto& r : f.records) out << "REC " << orv::hex::encode(r) << "\n";
+        for (const auto& r : f.records)
+            out << "REC " << orv::hex::encode(r) << "\n";
     }
-    for (const auto& m : monitor) out << "MONITOR " << orv::hex::encode(m) << "\n";
+    for (const auto& m : monitor)
+        out << "MONITOR " << orv::hex::encode(m) << "\n";
     return out.str();
 }
 

@@ -8,7 +8,9 @@
 namespace cardsim {
 
 namespace {
-Bytes status(uint16_t sw) { return {static_cast<uint8_t>(sw >> 8), static_cast<uint8_t>(sw)}; }
+Bytes status(uint16_t sw) {
+    return {static_cast<uint8_t>(sw >> 8), static_cast<uint8_t>(sw)};
+}
 
 Bytes withStatus(Bytes data, uint16_t sw) {
     data.push_back(static_cast<uint8_t>(sw >> 8));
@@ -18,9 +20,9 @@ Bytes withStatus(Bytes data, uint16_t sw) {
 
 constexpr uint16_t kOk = 0x9000;
 constexpr uint16_t kWrongLength = 0x6700;
-constexpr uint16_t kNotAllowed = 0x6986;     // no current EF
-constexpr uint16_t kWrongKind = 0x6981;      // command incompatible with file structure
-constexpr uint16_t kConditions = 0x6985;     // application not selected
+constexpr uint16_t kNotAllowed = 0x6986;  // no current EF
+constexpr uint16_t kWrongKind = 0x6981;   // command incompatible with file structure
+constexpr uint16_t kConditions = 0x6985;  // application not selected
 constexpr uint16_t kFileNotFound = 0x6A82;
 constexpr uint16_t kRecordNotFound = 0x6A83;
 constexpr uint16_t kWrongP1P2 = 0x6B00;
@@ -29,7 +31,9 @@ constexpr uint16_t kBadCla = 0x6E00;
 const Bytes kAppName = {'T', 'I', 'D', '0', '1'};
 
 // Le of a case-2 APDU; 0 means 256.
-std::size_t expected(const Bytes& apdu) { return apdu[4] == 0 ? 256 : apdu[4]; }
+std::size_t expected(const Bytes& apdu) {
+    return apdu[4] == 0 ? 256 : apdu[4];
+}
 
 // Command data of a case-3 APDU, or nullopt when Lc does not match.
 std::optional<Bytes> body(const Bytes& apdu) {
@@ -37,11 +41,8 @@ std::optional<Bytes> body(const Bytes& apdu) {
     return Bytes(apdu.begin() + 5, apdu.end());
 }
 
-bool parseSw(const std::string& text, uint16_t& sw) {
-    Bytes b;
-    if (!orv::hex::decode(text, b) || b.size() != 2) return false;
-    sw = static_cast<uint16_t>(b[0] << 8 | b[1]);
-    return true;
+bool parseReply(const std::string& text, Bytes& reply) {
+    return orv::hex::decode(text, reply) && !reply.empty() && reply.size() <= 258;
 }
 }  // namespace
 
@@ -51,15 +52,18 @@ bool Faults::parse(const std::string& option) {
     const std::string key = option.substr(0, eq), value = option.substr(eq + 1);
     const auto colon = value.find(':');
     try {
-        uint16_t sw = 0;
-        if (key == "at" && colon != std::string::npos && parseSw(value.substr(colon + 1), sw)) {
-            at = std::make_pair(std::stol(value.substr(0, colon)), sw);
+        Bytes reply;
+        if (key == "at" && colon != std::string::npos &&
+            parseReply(value.substr(colon + 1), reply)) {
+            at = std::make_pair(std::stol(value.substr(0, colon)), reply);
             return true;
         }
-        if (key == "prefix" && colon != std::string::npos && parseSw(value.substr(colon + 1), sw)) {
+        if (key == "prefix" && colon != std::string::npos &&
+            parseReply(value.substr(colon + 1), reply)) {
             std::string hex = value.substr(0, colon);
-            for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            prefixes.push_back({hex, sw});
+            for (char& c : hex)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            prefixes.push_back({hex, reply});
             return true;
         }
         if (key == "remove") {
@@ -140,11 +144,11 @@ std::optional<Bytes> Emulator::process(const Bytes& apdu) {
         ++count_;
         delay = faults_.delay;
         if (faults_.at && faults_.at->first == count_) {
-            reply = status(faults_.at->second);
+            reply = faults_.at->second;
         } else {
             for (const auto& p : faults_.prefixes)
                 if (hex.compare(0, p.hex.size(), p.hex) == 0) {
-                    reply = status(p.sw);
+                    reply = p.reply;
                     break;
                 }
         }
@@ -220,7 +224,8 @@ Bytes Emulator::readRecord(const Bytes& apdu) {
     const std::size_t n = apdu[2];
     if (n == 0 || n > f.records.size()) return status(kRecordNotFound);
     const Bytes& r = f.records[n - 1];
-    if (expected(apdu) != r.size()) return status(static_cast<uint16_t>(0x6C00 | (r.size() & 0xFF)));
+    if (expected(apdu) != r.size())
+        return status(static_cast<uint16_t>(0x6C00 | (r.size() & 0xFF)));
     return withStatus(r, kOk);
 }
 

@@ -17,16 +17,18 @@ namespace cardsim {
 struct Faults {
     struct Prefix {
         std::string hex;  // upper-case APDU prefix
-        uint16_t sw;
+        Bytes reply;
     };
-    // Status word for the k-th APDU (1-based, counted since the faults were set).
-    std::optional<std::pair<long, uint16_t>> at;
+    // The reply (normally a status word) to the k-th APDU, 1-based, counted
+    // since the faults were set.
+    std::optional<std::pair<long, Bytes>> at;
     std::vector<Prefix> prefixes;
     long removeAfter = -1;  // the card is pulled once this many APDUs were answered
     std::chrono::milliseconds delay{0};
 
-    // Parses one option of the form "at=K:SW", "prefix=HEX:SW",
-    // "remove=K" or "delay=MS"; false when it is none of them.
+    // Parses one option of the form "at=K:REPLY", "prefix=HEX:REPLY",
+    // "remove=K" or "delay=MS" (REPLY in hex, normally a status word);
+    // false when it is none of them.
     bool parse(const std::string& option);
 };
 

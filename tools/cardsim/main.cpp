@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     client.stop();
     if (!logPath.empty()) {
         std::ofstream log(logPath, std::ios::app);
-        for (const auto& line : emulator.log()) log << line << "\n";
+        for (const auto& line : emulator.log())
+            log << line << "\n";
     }
     return 0;
 }

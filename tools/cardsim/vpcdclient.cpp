@@ -42,6 +42,12 @@ bool VpcdClient::connect(const std::string& host, uint16_t port, std::string* er
 
 bool VpcdClient::readExact(uint8_t* buf, std::size_t n) {
     while (n > 0) {
+        // The driver writes a message's length and payload separately; an
+        // immediate ACK keeps Nagle on its side from holding the payload back
+        // for a delayed-ACK period on every APDU. Linux clears the flag after
+        // use, so it is set before each read.
+        const int one = 1;
+        setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
         const ssize_t got = ::recv(fd_, buf, n, 0);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;

@@ -41,10 +41,10 @@ typedef uint16_t zel_char16;
 
 /* Result codes besides ISO 7816 status words. */
 #define ZEL_SW_OK 0x9000
-#define ZEL_SW_WRONG_LENGTH 0x6700   /* bad input length or malformed hex */
-#define ZEL_SW_TRANSPORT 0x8400      /* PC/SC transport failure */
-#define ZEL_CANCELLED (-1)           /* a read stopped by its progress callback */
-#define ZEL_OUT_OF_MEMORY (-3)       /* an output string could not be allocated */
+#define ZEL_SW_WRONG_LENGTH 0x6700 /* bad input length or malformed hex */
+#define ZEL_SW_TRANSPORT 0x8400    /* PC/SC transport failure */
+#define ZEL_CANCELLED (-1)         /* a read stopped by its progress callback */
+#define ZEL_OUT_OF_MEMORY (-3)     /* an output string could not be allocated */
 
 /* Called between two card commands: EF06/EF09 record number (1-based),
  * sub-file record number (1-based), and a flag the callback may set to 1 to

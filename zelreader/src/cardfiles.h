@@ -10,14 +10,15 @@ namespace zel {
 
 // Which record file, with its command texts and sizes.
 struct RecordFile {
-    const char* select;     // SELECT of the file
-    int subRecordSize;      // bytes in one sub-file record
+    uint16_t fid;           // file identifier
+    uint8_t subRecordSize;  // bytes in one sub-file record
     int defaultClearCount;  // sub-file records zeroed when no count list is given
 };
 extern const RecordFile kEF06;
 extern const RecordFile kEF09;
 
-// Each returns the status word; `text` is set only on 0x9000.
+// Each returns the status word. `text` is the caller's scratch buffer: it
+// holds the file's text on 0x9000 and anything otherwise.
 int32_t readEF02(std::string& text);
 int32_t readEF04(std::string& text);
 int32_t readGroups(const RecordFile& file, std::string& text, ZelProgress cb);

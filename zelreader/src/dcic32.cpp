@@ -33,11 +33,21 @@ bool Dcic32::load() {
     return true;
 }
 
-intptr_t Dcic32::initComm(uint16_t port) { return load() ? initComm_(port) : 0; }
-int16_t Dcic32::exitComm(intptr_t h) { return lib_ ? exitComm_(h) : kNoLibrary; }
-int16_t Dcic32::initType(intptr_t h, int32_t type) { return lib_ ? initType_(h, type) : kNoLibrary; }
-int16_t Dcic32::status(intptr_t h) { return lib_ ? status_(h) : kNoLibrary; }
-int16_t Dcic32::down(intptr_t h) { return lib_ ? down_(h) : kNoLibrary; }
+intptr_t Dcic32::initComm(uint16_t port) {
+    return load() ? initComm_(port) : 0;
+}
+int16_t Dcic32::exitComm(intptr_t h) {
+    return lib_ ? exitComm_(h) : kNoLibrary;
+}
+int16_t Dcic32::initType(intptr_t h, int32_t type) {
+    return lib_ ? initType_(h, type) : kNoLibrary;
+}
+int16_t Dcic32::status(intptr_t h) {
+    return lib_ ? status_(h) : kNoLibrary;
+}
+int16_t Dcic32::down(intptr_t h) {
+    return lib_ ? down_(h) : kNoLibrary;
+}
 int16_t Dcic32::cpuReset(intptr_t h, uint8_t* atrLen, uint8_t* atr) {
     return lib_ ? cpuReset_(h, atrLen, atr) : kNoLibrary;
 }

@@ -19,7 +19,9 @@ std::u16string_view view(const char16_t* s) {
 // Hands ANSI text out as a newly allocated string; the out-variable is
 // written only when the allocation worked.
 int32_t handOut(const std::string& ansi, char16_t** out, int32_t result) {
-    char16_t* s = zel::platform::allocString(orv::gbk::toUtf16(ansi));
+    // Card texts are hex: widened straight into the string handed out.
+    char16_t* s = orv::gbk::isAscii(ansi) ? zel::platform::allocString(ansi)
+                                          : zel::platform::allocString(orv::gbk::toUtf16(ansi));
     if (!s) return ZEL_OUT_OF_MEMORY;
     if (out) {
         *out = s;
@@ -47,7 +49,7 @@ int32_t guarded(F&& f) {
 template <typename Read>
 int32_t readText(char16_t** out, Read&& read) {
     return guarded([&] {
-        std::string text;
+        std::string& text = zel::Session::instance().textBuffer();
         const int32_t r = read(text);
         return r == zel::sw::kOk ? handOut(text, out, r) : r;
     });
@@ -92,14 +94,19 @@ ZEL_API int32_t ZEL_CALL GetAllCOMPorts(char16_t** out) {
     return guarded([&] {
         std::string text;
         const auto ports = zel::platform::listSerialPorts();
-        for (const auto& p : ports) text += (text.empty() ? "" : ";") + p;
+        for (const auto& p : ports)
+            text += (text.empty() ? "" : ";") + p;
         return handOut(text, out, static_cast<int32_t>(ports.size()));
     });
 }
 
-ZEL_API int32_t ZEL_CALL ReadEF02(char16_t** out) { return readText(out, zel::readEF02); }
+ZEL_API int32_t ZEL_CALL ReadEF02(char16_t** out) {
+    return readText(out, zel::readEF02);
+}
 
-ZEL_API int32_t ZEL_CALL ReadEF04(char16_t** out) { return readText(out, zel::readEF04); }
+ZEL_API int32_t ZEL_CALL ReadEF04(char16_t** out) {
+    return readText(out, zel::readEF04);
+}
 
 ZEL_API int32_t ZEL_CALL ReadEF06(char16_t** out, ZelProgress cb) {
     return readText(out, [cb](std::string& t) { return zel::readGroups(zel::kEF06, t, cb); });
@@ -160,6 +167,8 @@ ZEL_API int32_t ZEL_CALL getMD5(const uint8_t* data, int32_t len, uint8_t* out16
     return 1;
 }
 
-ZEL_API void ZEL_CALL FreeString(char16_t* s) { zel::platform::freeString(s); }
+ZEL_API void ZEL_CALL FreeString(char16_t* s) {
+    zel::platform::freeString(s);
+}
 
 }  // extern "C"

@@ -11,6 +11,8 @@ namespace zel::platform {
 
 // An OLE Automation string holding `text`; nullptr when out of memory.
 char16_t* allocString(std::u16string_view text);
+// The same for ASCII text, widened without an intermediate copy.
+char16_t* allocString(std::string_view ascii);
 void freeString(char16_t* s);
 
 // Folder of this library file, with a trailing separator ("" if unknown).

@@ -1,5 +1,6 @@
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,16 +9,31 @@
 
 namespace zel::platform {
 
-char16_t* allocString(std::u16string_view text) {
-    const std::size_t bytes = text.size() * sizeof(char16_t);
+namespace {
+// Length prefix, `chars` UTF-16 units and a terminator; the text is for the
+// caller to fill.
+char16_t* allocBlank(std::size_t chars) {
+    const std::size_t bytes = chars * sizeof(char16_t);
     if (bytes > 0x7FFFFFF0u) return nullptr;
     auto* block = static_cast<unsigned char*>(std::malloc(4 + bytes + sizeof(char16_t)));
     if (!block) return nullptr;
     const auto len = static_cast<std::uint32_t>(bytes);
     std::memcpy(block, &len, 4);
     auto* str = reinterpret_cast<char16_t*>(block + 4);
-    if (bytes) std::memcpy(str, text.data(), bytes);
-    str[text.size()] = u'\0';
+    str[chars] = u'\0';
+    return str;
+}
+}  // namespace
+
+char16_t* allocString(std::u16string_view text) {
+    char16_t* str = allocBlank(text.size());
+    if (str && !text.empty()) std::memcpy(str, text.data(), text.size() * sizeof(char16_t));
+    return str;
+}
+
+char16_t* allocString(std::string_view ascii) {
+    char16_t* str = allocBlank(ascii.size());
+    if (str) std::copy(ascii.begin(), ascii.end(), str);
     return str;
 }
 
@@ -33,12 +49,20 @@ std::string moduleFolder() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void* loadLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* loadLibrary(const std::string& path) {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 
-void* findSymbol(void* lib, const char* name) { return dlsym(lib, name); }
+void* findSymbol(void* lib, const char* name) {
+    return dlsym(lib, name);
+}
 
-const char* dcicLibraryName() { return "libdcic32.so"; }
+const char* dcicLibraryName() {
+    return "libdcic32.so";
+}
 
-std::vector<std::string> listSerialPorts() { return listSerialPortsIn("/sys"); }
+std::vector<std::string> listSerialPorts() {
+    return listSerialPortsIn("/sys");
+}
 
 }  // namespace zel::platform

@@ -1,4 +1,6 @@
+// windows.h must come first.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include "platform.h"
@@ -11,15 +13,24 @@ char16_t* allocString(std::u16string_view text) {
     return reinterpret_cast<char16_t*>(s);
 }
 
+char16_t* allocString(std::string_view ascii) {
+    BSTR s = SysAllocStringLen(nullptr, static_cast<UINT>(ascii.size()));
+    if (s) {
+        for (std::size_t i = 0; i < ascii.size(); ++i)
+            s[i] = static_cast<OLECHAR>(ascii[i]);
+    }
+    return reinterpret_cast<char16_t*>(s);
+}
+
 void freeString(char16_t* s) {
     if (s) SysFreeString(reinterpret_cast<BSTR>(s));
 }
 
 std::string moduleFolder() {
     HMODULE self = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&moduleFolder), &self))
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&moduleFolder), &self))
         return {};
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
@@ -37,7 +48,9 @@ void* findSymbol(void* lib, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
 }
 
-const char* dcicLibraryName() { return "DCIC32.dll"; }
+const char* dcicLibraryName() {
+    return "DCIC32.dll";
+}
 
 std::vector<std::string> listSerialPorts() {
     std::vector<std::string> ports;

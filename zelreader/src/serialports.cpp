@@ -55,7 +55,8 @@ std::vector<std::string> listSerialPortsIn(const std::string& sysfsRoot) {
     }
     std::sort(ports.begin(), ports.end());
     std::vector<std::string> names;
-    for (int p : ports) names.push_back("COM" + std::to_string(p));
+    for (int p : ports)
+        names.push_back("COM" + std::to_string(p));
     return names;
 }
 

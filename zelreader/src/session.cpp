@@ -15,7 +15,9 @@ constexpr std::size_t kMaxReaderName = 99;
 constexpr std::size_t kMaxApdu = 261;
 
 // Serial codes are signed 16-bit values widened to 32 bits.
-int32_t widen(int16_t code) { return static_cast<int32_t>(code); }
+int32_t widen(int16_t code) {
+    return static_cast<int32_t>(code);
+}
 
 // Reads a port number like atol: leading decimal digits, 0 when none.
 uint16_t leadingNumber(std::string_view s) {
@@ -84,7 +86,9 @@ void Session::setReader(std::string_view name) {
     }
 }
 
-int32_t Session::reset() { return mode_ == Mode::Serial ? resetSerial() : resetPcsc(); }
+int32_t Session::reset() {
+    return mode_ == Mode::Serial ? resetSerial() : resetPcsc();
+}
 
 int32_t Session::resetSerial() {
     if (serial_ == 0) {
@@ -181,17 +185,16 @@ int32_t Session::transmit(std::string_view hex) {
     std::vector<uint8_t> apdu;
     if (hex.size() > 2 * kMaxApdu || !orv::hex::decode(hex, apdu) || apdu.empty())
         return sw::kWrongLength;
-    return transmit(apdu);
+    return transmit(apdu.data(), apdu.size());
 }
 
-int32_t Session::transmit(const std::vector<uint8_t>& apdu) {
+int32_t Session::transmit(const uint8_t* apdu, std::size_t size) {
     recvLen_ = 0;
-    if (apdu.empty() || apdu.size() > kMaxApdu) return sw::kWrongLength;
+    if (size == 0 || size > kMaxApdu) return sw::kWrongLength;
     if (mode_ == Mode::Serial) {
-        if (apdu.size() > 255) return sw::kWrongLength;  // the serial length is one byte
+        if (size > 255) return sw::kWrongLength;  // the serial length is one byte
         uint8_t len = 255;
-        const int16_t r = dcic_.cpuApdu(serial_, static_cast<uint8_t>(apdu.size()), apdu.data(),
-                                        &len, recv_);
+        const int16_t r = dcic_.cpuApdu(serial_, static_cast<uint8_t>(size), apdu, &len, recv_);
         if (r != 0) return widen(r);
         recvLen_ = len;
     } else {
@@ -200,8 +203,8 @@ int32_t Session::transmit(const std::vector<uint8_t>& apdu) {
         pci.dwProtocol = protocol_;
         pci.cbPciLength = sizeof pci;
         DWORD len = sizeof recv_;
-        lastResult_ = SCardTransmit(card_, &pci, apdu.data(), static_cast<DWORD>(apdu.size()),
-                                    nullptr, recv_, &len);
+        lastResult_ =
+            SCardTransmit(card_, &pci, apdu, static_cast<DWORD>(size), nullptr, recv_, &len);
         if (lastResult_ != SCARD_S_SUCCESS) return sw::kTransport;
         recvLen_ = len;
     }

@@ -20,14 +20,17 @@ public:
     int32_t listReaders(std::string& text);
     // SetReader with the name already in the ANSI code page.
     void setReader(std::string_view name);
-    int32_t reset();   // ResetCard
-    int32_t eject();   // EjectCard
+    int32_t reset();  // ResetCard
+    int32_t eject();  // EjectCard
     int32_t readerStatus();
     // RunCommand: status word; the response data stays in response().
     int32_t transmit(std::string_view hex);
-    int32_t transmit(const std::vector<uint8_t>& apdu);
+    int32_t transmit(const uint8_t* apdu, std::size_t size);
     const uint8_t* responseData() const { return recv_; }
     std::size_t responseLength() const { return recvLen_ >= 2 ? recvLen_ - 2 : 0; }
+    // Where reads build their hex text; kept between calls so that its
+    // memory is reused.
+    std::string& textBuffer() { return text_; }
 
 private:
     enum class Mode { Unset, Pcsc, Serial };
@@ -52,6 +55,7 @@ private:
     long lastResult_ = 0;
     uint8_t recv_[512] = {};
     std::size_t recvLen_ = 0;
+    std::string text_;
     Dcic32 dcic_;
 };
 

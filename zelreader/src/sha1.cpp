@@ -6,14 +6,17 @@
 namespace zel {
 
 namespace {
-uint32_t rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+uint32_t rotl(uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 void sha1Block(uint32_t h[5], const uint8_t* p) {
     uint32_t w[80];
     for (int i = 0; i < 16; ++i)
         w[i] = (uint32_t{p[4 * i]} << 24) | (uint32_t{p[4 * i + 1]} << 16) |
                (uint32_t{p[4 * i + 2]} << 8) | p[4 * i + 3];
-    for (int i = 16; i < 80; ++i) w[i] = rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
+    for (int i = 16; i < 80; ++i)
+        w[i] = rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
     for (int i = 0; i < 80; ++i) {
         uint32_t f, k;
@@ -48,17 +51,21 @@ void sha1Block(uint32_t h[5], const uint8_t* p) {
 void sha1(const uint8_t* data, std::size_t len, uint8_t out[20]) {
     uint32_t h[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
     std::size_t off = 0;
-    for (; len - off >= 64; off += 64) sha1Block(h, data + off);
+    for (; len - off >= 64; off += 64)
+        sha1Block(h, data + off);
     uint8_t tail[128] = {};
     const std::size_t rest = len - off;
     if (rest) std::memcpy(tail, data + off, rest);
     tail[rest] = 0x80;
     const std::size_t tailLen = rest < 56 ? 64 : 128;
     const uint64_t bits = static_cast<uint64_t>(len) * 8;
-    for (int i = 0; i < 8; ++i) tail[tailLen - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (std::size_t t = 0; t < tailLen; t += 64) sha1Block(h, tail + t);
+    for (int i = 0; i < 8; ++i)
+        tail[tailLen - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
+    for (std::size_t t = 0; t < tailLen; t += 64)
+        sha1Block(h, tail + t);
     for (int i = 0; i < 5; ++i)
-        for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<uint8_t>(h[i] >> (24 - 8 * j));
+        for (int j = 0; j < 4; ++j)
+            out[4 * i + j] = static_cast<uint8_t>(h[i] >> (24 - 8 * j));
 }
 
 }  // namespace zel

@@ -12,7 +12,9 @@ constexpr int32_t kRecordNotFound = 0x6A83;
 constexpr int32_t kInternal = 0x6F00;
 
 // 9000 or 61xx: a SELECT the card accepted (no GET RESPONSE is sent).
-constexpr bool selectAccepted(int32_t s) { return s == kOk || (s & 0xFF00) == 0x6100; }
+constexpr bool selectAccepted(int32_t s) {
+    return s == kOk || (s & 0xFF00) == 0x6100;
+}
 
 }  // namespace zel::sw
 

@@ -7,6 +7,9 @@
 
 namespace orv::gbk {
 
+// ASCII reads the same in GBK, UTF-8 and UTF-16.
+bool isAscii(std::string_view bytes);
+
 // Unicode to GBK bytes; a character GBK cannot hold becomes '?', as the
 // Windows ANSI conversion does.
 std::string fromUtf16(std::u16string_view text);

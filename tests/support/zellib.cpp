@@ -1,0 +1,69 @@
+#include "zellib.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "orv/gbk.h"
+
+namespace orvtest {
+
+std::string binDir() {
+    return ORV_BIN_DIR;
+}
+
+namespace {
+template <typename F>
+void bind(void* h, F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(h, name));
+    if (!f) throw std::runtime_error(std::string("missing export ") + name);
+}
+}  // namespace
+
+ZelLib::ZelLib(Serial serial) {
+    namespace fs = std::filesystem;
+    fs::copy_file(fs::path(binDir()) / "libzelreader.so", dir_.path() / "libzelreader.so");
+    if (serial == Serial::Simulator)
+        fs::copy_file(fs::path(binDir()) / "libdcic32.so", dir_.path() / "libdcic32.so");
+    handle_ = dlopen(dir_.file("libzelreader.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) throw std::runtime_error(dlerror());
+    bind(handle_, GetReaderList, "GetReaderList");
+    bind(handle_, SetReader, "SetReader");
+    bind(handle_, ResetCard, "ResetCard");
+    bind(handle_, EjectCard, "EjectCard");
+    bind(handle_, RunCommand, "RunCommand");
+    bind(handle_, GetReaderStatus, "GetReaderStatus");
+    bind(handle_, GetAllCOMPorts, "GetAllCOMPorts");
+    bind(handle_, ReadEF02, "ReadEF02");
+    bind(handle_, ReadEF04, "ReadEF04");
+    bind(handle_, ReadEF06, "ReadEF06");
+    bind(handle_, ReadEF09, "ReadEF09");
+    bind(handle_, EchoControls, "EchoControls");
+    bind(handle_, ClearEF06, "ClearEF06");
+    bind(handle_, ClearEF09, "ClearEF09");
+    bind(handle_, FreeString, "FreeString");
+}
+
+ZelLib::~ZelLib() {
+    if (handle_) {
+        EjectCard();
+        dlclose(handle_);
+    }
+}
+
+void ZelLib::select(const std::string& name) {
+    const std::u16string wide = orv::gbk::toUtf16(orv::gbk::fromUtf8(name));
+    SetReader(wide.c_str());
+}
+
+std::string ZelLib::take(char16_t* s) {
+    uint32_t bytes = 0;
+    std::memcpy(&bytes, reinterpret_cast<const unsigned char*>(s) - 4, 4);
+    const std::u16string text(s, bytes / 2);
+    FreeString(s);
+    return orv::gbk::toUtf8(orv::gbk::fromUtf16(text));
+}
+
+}  // namespace orvtest
