@@ -22,11 +22,15 @@ void bind(void* h, F& f, const char* name) {
 }
 }  // namespace
 
-ZelLib::ZelLib(Serial serial) {
+void installReaderLibrary(const TempDir& folder, bool withSerialSimulator) {
     namespace fs = std::filesystem;
-    fs::copy_file(fs::path(binDir()) / "libzelreader.so", dir_.path() / "libzelreader.so");
-    if (serial == Serial::Simulator)
-        fs::copy_file(fs::path(binDir()) / "libdcic32.so", dir_.path() / "libdcic32.so");
+    fs::copy_file(fs::path(binDir()) / "libzelreader.so", folder.path() / "libzelreader.so");
+    if (withSerialSimulator)
+        fs::copy_file(fs::path(binDir()) / "libdcic32.so", folder.path() / "libdcic32.so");
+}
+
+ZelLib::ZelLib(Serial serial) {
+    installReaderLibrary(dir_, serial == Serial::Simulator);
     handle_ = dlopen(dir_.file("libzelreader.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) throw std::runtime_error(dlerror());
     bind(handle_, GetReaderList, "GetReaderList");

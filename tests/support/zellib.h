@@ -59,4 +59,8 @@ private:
 // The folder holding the built binaries.
 std::string binDir();
 
+// Copies the built reader library (and the serial reader simulator, when
+// asked) into a program folder.
+void installReaderLibrary(const TempDir& folder, bool withSerialSimulator);
+
 }  // namespace orvtest

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "builder.h"
+#include "cardtext.h"
 #include "orv/hex.h"
 #include "pcsc_environment.h"
 #include "zellib.h"
@@ -26,21 +27,6 @@ void ZEL_CALL record(int32_t n, int32_t m, int32_t* cancel) {
 
 std::string hex(const Bytes& b) {
     return orv::hex::encode(b);
-}
-
-// The text a group read must give for `file` of `card`.
-std::string expectedGroups(const cardsim::Card& card, uint16_t file) {
-    std::string text;
-    for (const Bytes& r : card.files.at(file).records) {
-        if (r[0] == 0xFF) break;
-        if (!text.empty()) text += "##";
-        text += hex(r) + "|";
-        for (const Bytes& sub : card.files.at(static_cast<uint16_t>(r[16] << 8 | r[17])).records) {
-            if (sub[0] == 0xFF) break;
-            text += hex(sub);
-        }
-    }
-    return text;
 }
 
 class PcscFilesTest : public ::testing::Test {
@@ -145,7 +131,7 @@ TEST_F(PcscFilesTest, EF04WithBlankFirstRecordIsEmpty) {
 TEST_F(PcscFilesTest, GroupReadsWalkEveryRecordAndItsSubFile) {
     std::string ef06, ef09;
     EXPECT_EQ(lib_.call(lib_.ReadEF06, ef06, record), 0x9000);
-    EXPECT_EQ(ef06, expectedGroups(built_, 0xEF06));
+    EXPECT_EQ(ef06, orvtest::groupsText(built_, 0xEF06));
     EXPECT_EQ(g_calls.size(), 6u);  // 2 machines x 3 rolls
     EXPECT_EQ(card().log(),
               (Apdus{kMF, kApp, "00A4000002EF06", "00B2010412", "00A40000020601", "00B2010425",
@@ -154,7 +140,7 @@ TEST_F(PcscFilesTest, GroupReadsWalkEveryRecordAndItsSubFile) {
                      "00A4000002EF06", "00B2030412"}));
     g_calls.clear();
     EXPECT_EQ(lib_.call(lib_.ReadEF09, ef09, nullptr), 0x9000);
-    EXPECT_EQ(ef09, expectedGroups(built_, 0xEF09));
+    EXPECT_EQ(ef09, orvtest::groupsText(built_, 0xEF09));
     EXPECT_TRUE(g_calls.empty());
 }
 

@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <sstream>
-
 #include "builder.h"
 #include "orv/hex.h"
+#include "serialsim.h"
 #include "zellib.h"
 
 namespace {

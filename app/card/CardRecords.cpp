@@ -1,0 +1,142 @@
+#include "card/CardRecords.h"
+
+#include "card/Hex.h"
+#include "shell/Text.h"
+
+namespace orv::card {
+
+QString amountText(qint64 fen) {
+    const bool negative = fen < 0;
+    const quint64 a = negative ? 0 - static_cast<quint64>(fen) : static_cast<quint64>(fen);
+    return QStringLiteral("%1%2.%3")
+        .arg(negative ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(a % 100, 2, 10, QLatin1Char('0'));
+}
+
+double amountValue(qint64 fen) {
+    return amountText(fen).toDouble();
+}
+
+QString hexField(const QString& hex, int offset, int length) {
+    return hex.mid(2 * offset, 2 * length);
+}
+
+qint64 intField(const QString& hex, int offset, int width) {
+    const QByteArray b = HexToBytes(hexField(hex, offset, width));
+    quint32 v = 0;
+    for (char c : b)
+        v = (v << 8) | static_cast<uint8_t>(c);
+    if (width == 2) return static_cast<qint16>(v);
+    if (width == 4) return static_cast<qint32>(v);
+    return v;
+}
+
+QString isoDateField(const QString& hex, int offset) {
+    const QString d = hexField(hex, offset, 4);
+    if (d.size() < 8) return d;
+    return d.left(4) + QLatin1Char('-') + d.mid(4, 2) + QLatin1Char('-') + d.mid(6, 2);
+}
+
+namespace {
+void amounts(const QString& hex, int offset, std::array<qint64, 6>& out) {
+    for (int k = 0; k < 6; ++k)
+        out[k] = intField(hex, offset + 4 * k, 4);
+}
+}  // namespace
+
+Ef02 parseEf02(const QString& hex) {
+    Ef02 e;
+    e.skjsl = hexField(hex, 1, 1);
+    e.nsrbm = hexField(hex, 2, 8);
+    e.yyqyrq = hexField(hex, 10, 4);
+    e.yyyxrq = hexField(hex, 14, 4);
+    e.yylx = hexField(hex, 18, 1);
+    e.yybb = hexField(hex, 19, 1);
+    e.fci = hexField(hex, 20, 1);
+    QByteArray name = HexToBytes(hex.mid(42));
+    // Trailing NULs of a zero-padded name would only be noise in the name.
+    while (name.endsWith('\0'))
+        name.chop(1);
+    e.dwmc = fromGbk(name).trimmed();
+    return e;
+}
+
+Ef04 parseEf04Record(const QString& hex) {
+    Ef04 e;
+    e.hzbz = hexField(hex, 0, 1);
+    e.skkbh = hexField(hex, 1, 8);
+    e.sjqsrq = isoDateField(hex, 9);
+    e.sjjzrq = isoDateField(hex, 13);
+    e.zcfpfs = static_cast<qint32>(intField(hex, 17, 4));
+    e.tpfs = static_cast<qint32>(intField(hex, 21, 2));
+    e.fpfs = static_cast<qint32>(intField(hex, 23, 2));
+    e.szsm = hexField(hex, 25, 6);
+    amounts(hex, 31, e.zcfpje);
+    amounts(hex, 55, e.tpje);
+    e.zcfpzje = intField(hex, 79, 4);
+    e.tpzje = intField(hex, 83, 4);
+    e.ztz = hexField(hex, 87, 1);
+    e.mac = hexField(hex, 88, 4);
+    e.sign1 = hexField(hex, 92, 64);
+    e.sign2 = hexField(hex, 156, 64);
+    return e;
+}
+
+QList<Ef04> parseEf04(const QString& text) {
+    QList<Ef04> records;
+    if (text.isEmpty()) return records;
+    for (const QString& piece : text.split(QStringLiteral("##")))
+        records << parseEf04Record(piece);
+    return records;
+}
+
+InvoiceRoll parseInvoiceRoll(const QString& hex) {
+    InvoiceRoll r;
+    r.fpdm = hexField(hex, 0, 10);
+    r.fpqsh = static_cast<qint32>(intField(hex, 10, 4));
+    r.fpzzh = static_cast<qint32>(intField(hex, 14, 4));
+    r.zcfpfs = static_cast<qint32>(intField(hex, 18, 1));
+    r.tpfs = static_cast<qint32>(intField(hex, 19, 1));
+    r.fpfs = static_cast<qint32>(intField(hex, 20, 1));
+    r.zcfpzje = intField(hex, 21, 4);
+    r.tpzje = intField(hex, 25, 4);
+    r.kpqssj = isoDateField(hex, 29);
+    r.kpjzsj = isoDateField(hex, 33);
+    return r;
+}
+
+DailyRecord parseDailyRecord(const QString& hex) {
+    DailyRecord d;
+    d.kprq = isoDateField(hex, 0);
+    d.zcfpfs = static_cast<qint32>(intField(hex, 4, 2));
+    d.tpfs = static_cast<qint32>(intField(hex, 6, 2));
+    d.fpfs = static_cast<qint32>(intField(hex, 8, 2));
+    d.szsm = hexField(hex, 10, 6);
+    amounts(hex, 16, d.zcfpje);
+    amounts(hex, 40, d.tpje);
+    d.sign1 = hexField(hex, 64, 64);
+    d.sign2 = hexField(hex, 128, 64);
+    return d;
+}
+
+QList<Group> splitGroups(const QString& text, int subChars, int maxSubs) {
+    QList<Group> groups;
+    if (text.isEmpty()) return groups;
+    for (const QString& piece : text.split(QStringLiteral("##"))) {
+        Group g;
+        const qsizetype bar = piece.indexOf(QLatin1Char('|'));
+        g.head = bar < 0 ? piece : piece.left(bar);
+        g.skjbh = piece.left(16);
+        if (bar >= 0) {
+            const QString subs = piece.mid(bar + 1);
+            for (qsizetype at = 0; at + subChars <= subs.size() && g.subs.size() < maxSubs;
+                 at += subChars)
+                g.subs << subs.mid(at, subChars);
+        }
+        groups << g;
+    }
+    return groups;
+}
+
+}  // namespace orv::card

@@ -1,0 +1,47 @@
+// The four writers of the records database. SaveCBS and SaveEf01 write their
+// operation row and its child rows in one transaction: a failure half-way
+// leaves nothing half-stored, and the error still reaches the caller.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include "orv/clock.h"
+
+namespace orv {
+
+class CardData;
+
+class RecordsStore {
+public:
+    explicit RecordsStore(QSqlDatabase db, const Clock& clock = SystemClock::instance())
+        : db_(std::move(db)), clock_(clock) {}
+
+    // A new operation row with the copy-tax result, then the card's
+    // ef02/ef04/ef06/ef09 rows; sets card.rID.
+    bool SaveCBS(CardData& card, int result, QString* error = nullptr);
+    // jg2 with the period, and the amounts when the declaration succeeded
+    // (result 1), into the current row or a new one.
+    bool SaveSBJS(CardData& card, int result, QString* error = nullptr);
+    // jg3 into the current row or a new one.
+    bool SaveQLJS(CardData& card, int result, QString* error = nullptr);
+    // One ef01 row per monitoring record (after a new row with jg3 = 2 when
+    // the operation has none yet).
+    bool SaveEf01(CardData& card, QString* error = nullptr);
+
+private:
+    class Transaction;
+    bool insertOperation(CardData& card, const char* resultColumn, int result, bool period,
+                         bool amounts, QString* error);
+    bool updateOperation(const CardData& card, const QString& assignments,
+                         const QVariantList& values, QString* error);
+    bool saveEf02(const CardData& card, const QString& nsrmc, QString* error);
+    bool saveEf04(const CardData& card, const QString& nsrmc, QString* error);
+    bool saveEf06(const CardData& card, const QString& nsrmc, QString* error);
+    bool saveEf09(const CardData& card, const QString& nsrmc, QString* error);
+
+    QSqlDatabase db_;
+    const Clock& clock_;
+};
+
+}  // namespace orv

@@ -1,0 +1,33 @@
+#include "shell/AppLog.h"
+
+#include <QFile>
+
+#include "shell/Text.h"
+
+namespace orv {
+
+QString AppLog::version() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(ORV_VERSION_MAJOR)
+        .arg(ORV_VERSION_MINOR)
+        .arg(ORV_VERSION_PATCH);
+}
+
+AppLog::AppLog(const QString& programFolder, const Clock& clock)
+    : file_(std::make_unique<orv::LogFile>(QFile::encodeName(programFolder).toStdString(),
+                                           orv::LogFile::Variant::Program, version().toStdString(),
+                                           clock)) {}
+
+bool AppLog::Log(const QString& text) {
+    return file_->log(toGbk(text).toStdString());
+}
+
+QString AppLog::LogFile() const {
+    return QFile::decodeName(QByteArray::fromStdString(file_->logFile()));
+}
+
+void AppLog::setLogFile(const QString& path) {
+    file_->setLogFile(QFile::encodeName(path).toStdString());
+}
+
+}  // namespace orv

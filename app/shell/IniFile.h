@@ -1,0 +1,45 @@
+// clsIniFile: the settings file, read and written at once on every call
+// (nothing is cached), with the behaviour of the Windows private-profile
+// functions the program relies on. Values are GBK on disk; lines end CR LF;
+// the file is created by the first write.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace orv {
+
+class IniFile {
+public:
+    IniFile() = default;
+    explicit IniFile(QString filename) : filename_(std::move(filename)) {}
+
+    // Replaces the section with `data`: "key=value" entries separated by NUL.
+    bool SetSectionData(const QString& section, const QString& data);
+    // The section's "key=value" entries separated by NUL ("" when absent),
+    // at most 32765 characters.
+    QString GetSectionData(const QString& section) const;
+    // Deletes the key; a null key (QString()) deletes the whole section.
+    bool DeleteSetting(const QString& section, const QString& key = QString());
+    // Writes the value's text; false without writing when it has none.
+    bool SaveSetting(const QString& section, const QString& key, const QVariant& value);
+    // The value, cut to 254 bytes; `def` when the key is missing or empty.
+    QString GetSetting(const QString& section, const QString& key, const QString& def) const;
+    // Section names, or one empty name and 0 when there are none.
+    qint32 GetSections(QStringList& names) const;
+    qint32 GetKeys(const QString& section, QStringList& names) const;
+
+    const QString& Filename() const { return filename_; }
+    void setFilename(const QString& f) { filename_ = f; }
+
+private:
+    QByteArray read() const;
+    bool write(const QByteArray& content) const;
+    template <typename Edit>
+    bool edit(Edit&& change);
+
+    QString filename_;
+};
+
+}  // namespace orv

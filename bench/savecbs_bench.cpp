@@ -1,0 +1,98 @@
+// SaveCBS of the full card (4 machines x 200 invoice rolls, 4 x 200 days, 4
+// summaries) against the sqlite3 command-line shell importing the same rows
+// in one transaction, in the same run. The shell's rows are a dump of what
+// SaveCBS stored; its process start-up, measured on an empty script, is
+// taken off its time.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "builder.h"
+#include "card/CardData.h"
+#include "card/RecordsDb.h"
+#include "card/RecordsStore.h"
+#include "cardtext.h"
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Runs the sqlite3 shell on `db` with `script` as input; seconds, or -1.
+double shell(const QString& db, const QByteArray& script) {
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral("sqlite3"), {db});
+    if (!p.waitForStarted()) return -1;
+    p.write(script);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return -1;
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const cardsim::Card card = cardsim::build(cardsim::fullSpec());
+    orv::CardData data;
+    data.ef02 = QString::fromStdString(orvtest::ef02Text(card));
+    data.ef04 = QString::fromStdString(orvtest::ef04Text(card));
+    data.ef06 = QString::fromStdString(orvtest::groupsText(card, 0xEF06));
+    data.ef09 = QString::fromStdString(orvtest::groupsText(card, 0xEF09));
+    data.rSn = QStringLiteral("2012030300000005");
+
+    constexpr int kRounds = 7;
+    std::vector<double> ours, theirs, startup;
+    QByteArray inserts;
+    for (int i = 0; i < kRounds; ++i) {
+        const QString a = dir.filePath(QStringLiteral("a%1.db").arg(i));
+        const QString b = dir.filePath(QStringLiteral("b%1.db").arg(i));
+        if (!orv::RecordsDb::createFresh(a) || !orv::RecordsDb::createFresh(b)) return 1;
+        if (orv::RecordsDb::open(a) != orv::RecordsDb::OpenResult::Ok) return 1;
+        {
+            orv::RecordsStore store(orv::RecordsDb::connection());
+            QElapsedTimer t;
+            t.start();
+            QString error;
+            if (!store.SaveCBS(data, 1, &error)) {
+                std::fprintf(stderr, "SaveCBS: %s\n", qPrintable(error));
+                return 1;
+            }
+            ours.push_back(static_cast<double>(t.nsecsElapsed()) / 1e9);
+        }
+        orv::RecordsDb::close();
+
+        if (inserts.isEmpty()) {
+            QProcess dump;
+            dump.start(QStringLiteral("sqlite3"), {a, QStringLiteral(".dump")});
+            dump.waitForFinished(60000);
+            for (const QByteArray& line : dump.readAllStandardOutput().split('\n'))
+                if (line.startsWith("INSERT INTO")) inserts += line + '\n';
+            inserts = "BEGIN;\n" + inserts + "COMMIT;\n";
+        }
+        const double s = shell(b, inserts), e = shell(b, "select 1;\n");
+        if (s < 0 || e < 0) {
+            std::fprintf(stderr, "savecbs_bench: the sqlite3 shell did not run\n");
+            return 1;
+        }
+        theirs.push_back(s - e);
+        startup.push_back(e);
+    }
+    const int rows = static_cast<int>(inserts.count("INSERT INTO"));
+    std::printf("SaveCBS, full card: %d rows, %d rounds each\n", rows, kRounds);
+    std::printf("  sqlite3 shell import: %7.2f ms (start-up %.2f ms taken off)\n",
+                median(theirs) * 1e3, median(startup) * 1e3);
+    std::printf("  SaveCBS:              %7.2f ms\n", median(ours) * 1e3);
+    std::printf("  time ratio SaveCBS/shell: %.3f (goal <= 1.5)\n", median(ours) / median(theirs));
+    return 0;
+}

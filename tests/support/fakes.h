@@ -1,0 +1,24 @@
+// Test stand-ins for time: a clock that stands where the test puts it and a
+// waiter that records the waits instead of sleeping through them.
+#pragma once
+
+#include <vector>
+
+#include "orv/clock.h"
+#include "shell/Waiter.h"
+
+namespace orvtest {
+
+class FakeClock : public orv::Clock {
+public:
+    orv::LocalTime t{2012, 3, 3, 9, 30, 5};
+    orv::LocalTime now() const override { return t; }
+};
+
+class FakeWaiter : public orv::Waiter {
+public:
+    std::vector<double> waits;
+    void delay(double seconds) override { waits.push_back(seconds); }
+};
+
+}  // namespace orvtest

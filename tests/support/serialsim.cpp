@@ -1,0 +1,28 @@
+#include "serialsim.h"
+
+#include <stdlib.h>
+
+#include <sstream>
+
+#include "tempdir.h"
+
+namespace orvtest {
+
+void useSerialSimulator(const std::string& image, const std::string& log) {
+    for (const char* v :
+         {"ZELSIM_PORTS", "ZELSIM_INITTYPE", "ZELSIM_STATUS", "ZELSIM_CODES", "ZELSIM_FAULTS"})
+        unsetenv(v);
+    setenv("ZELSIM_CARD", image.c_str(), 1);
+    setenv("ZELSIM_LOG", log.c_str(), 1);
+}
+
+std::vector<std::string> takeLines(const std::string& path) {
+    std::istringstream in(readFile(path));
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    writeFile(path, "");
+    return lines;
+}
+
+}  // namespace orvtest
