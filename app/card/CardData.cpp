@@ -12,8 +12,14 @@ void CardData::Clear() {
     s1.clear();
     nsrbm.clear();
     dwmc.clear();
+    yhlx.clear();
+    ywlx.clear();
+    statusText.clear();
+    resultText.clear();
+    replyData.clear();
     rID = -1;
     xssr1 = xssr2 = xssr3 = nsje = 0;
+    bqfse = yshw = ysfw = bhs = 0;
     ef06Counts = QByteArray(256, '\0');
     ef09Counts = QByteArray(256, '\0');
 }

@@ -19,6 +19,12 @@ public:
     QString s1;
     QString nsrbm, dwmc;
     double xssr1 = 0, xssr2 = 0, xssr3 = 0, nsje = 0;
+    // The declaration: user and business type from the last K4 reply, and
+    // the period's amounts.
+    QString yhlx, ywlx;
+    double bqfse = 0, yshw = 0, ysfw = 0, bhs = 0;
+    // Texts of the last server reply, shown by the wizard.
+    QString statusText, resultText, replyData;
     QByteArray ef06Counts, ef09Counts;  // 256 entries each
 
     // Empties the texts, zeroes the numbers, rID -1, fresh count lists.

@@ -11,6 +11,7 @@
 #include "card/RecordsStore.h"
 #include "cardtext.h"
 #include "fakes.h"
+#include "openrecordsdb.h"
 #include "tempdir.h"
 
 namespace {
@@ -42,17 +43,11 @@ orv::CardData cardFrom(const cardsim::CardSpec& spec) {
 
 class DbTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        path_ = QString::fromStdString(dir_.file("orv.db"));
-        ASSERT_TRUE(RecordsDb::createFresh(path_));
-        ASSERT_EQ(RecordsDb::open(path_), RecordsDb::OpenResult::Ok);
-    }
-    void TearDown() override { RecordsDb::close(); }
-    orv::RecordsStore store() { return orv::RecordsStore(RecordsDb::connection(), clock_); }
+    orv::RecordsStore store() { return orv::RecordsStore(db_.db(), clock_); }
 
     orvtest::TempDir dir_;
+    orvtest::OpenRecordsDb db_{dir_};
     orvtest::FakeClock clock_;
-    QString path_;
 };
 
 TEST_F(DbTest, CopyTaxReportStoresEveryRowUnderOneOperation) {

@@ -1,0 +1,43 @@
+// Classifies a server reply into the run's next step, taking its fields
+// into the card data, saving what the reply decides, and building the next
+// request where a reply starts one at once (Q2, and an S2 asking for the
+// detail).
+#pragma once
+
+#include <QString>
+
+#include "service/Wire.h"
+
+namespace orv {
+
+class CardData;
+class RecordsStore;
+class RequestBuilder;
+struct RunState;
+
+class ReplyClassifier {
+public:
+    ReplyClassifier(CardData& card, RunState& run, RequestBuilder& builder, RecordsStore& store)
+        : card_(card), run_(run), builder_(builder), store_(store) {}
+
+    // Sets run.step. False when saving to the records database failed
+    // (`error` says why); the step is then set all the same.
+    bool classify(const wire::Reply& reply, QString* error = nullptr);
+    // A reply that could not be taken at all (refused as oversized): as a
+    // reply of an unknown type.
+    void refuse();
+
+private:
+    bool q2(const wire::Reply& r);
+    bool s2(const wire::Reply& r, QString* error);
+    bool k2(const wire::Reply& r, QString* error);
+    bool k4(const wire::Reply& r);
+    bool abnormal(int step);
+
+    CardData& card_;
+    RunState& run_;
+    RequestBuilder& builder_;
+    RecordsStore& store_;
+};
+
+}  // namespace orv

@@ -1,0 +1,179 @@
+// Every branch of the reply classifier, with its texts and what it saves.
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+#include "builder.h"
+#include "card/CardData.h"
+#include "card/RecordsDb.h"
+#include "card/RecordsStore.h"
+#include "cardtext.h"
+#include "fakes.h"
+#include "openrecordsdb.h"
+#include "service/ReplyClassifier.h"
+#include "service/Requests.h"
+#include "service/RunState.h"
+#include "service/Texts.h"
+#include "service/Wire.h"
+#include "shell/Text.h"
+#include "tempdir.h"
+#include "zelreader.h"
+
+namespace {
+
+using orv::RecordsDb;
+
+struct Field {
+    int offset;
+    QString text;
+};
+
+// A reply with `type` at 16 and the fields at their byte offsets (GBK).
+orv::wire::Reply reply(const char* type, std::initializer_list<Field> fields) {
+    QByteArray b = "QVNX" + QByteArray(12, ' ') + type;
+    for (const Field& f : fields) {
+        const QByteArray bytes = orv::toGbk(f.text);
+        if (b.size() < f.offset + bytes.size()) b.resize(f.offset + bytes.size(), ' ');
+        b.replace(f.offset, bytes.size(), bytes);
+    }
+    return orv::wire::unpack(b);
+}
+
+qint32 crc(const QByteArray& d, int first, int last) {
+    return CRC32(reinterpret_cast<const uint8_t*>(d.constData()) + first, last - first + 1);
+}
+
+class ClassifierTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const cardsim::Card c = cardsim::build(cardsim::realisticSpec());
+        card_.ef02 = QString::fromStdString(orvtest::ef02Text(c));
+        card_.ef04 = QString::fromStdString(orvtest::ef04Text(c));
+        card_.ef06 = QString::fromStdString(orvtest::groupsText(c, 0xEF06));
+        card_.ef09 = QString::fromStdString(orvtest::groupsText(c, 0xEF09));
+        run_.registerId = orv::registerIdFor(card_);
+    }
+    int classify(const orv::wire::Reply& r) {
+        QString error;
+        EXPECT_TRUE(classifier_.classify(r, &error)) << error.toStdString();
+        return run_.step;
+    }
+    int scalar(const QString& sql) {
+        QSqlQuery q(RecordsDb::connection());
+        return q.exec(sql) && q.next() ? q.value(0).toInt() : -1;
+    }
+
+    orvtest::TempDir dir_;
+    orvtest::OpenRecordsDb db_{dir_};
+    orvtest::FakeClock clock_;
+    orv::CardData card_;
+    orv::RunState run_;
+    orv::RequestBuilder builder_{card_, run_, crc, [] { return qint64{7}; }, clock_};
+    orv::RecordsStore store_{db_.db(), clock_};
+    orv::ReplyClassifier classifier_{card_, run_, builder_, store_};
+};
+
+TEST_F(ClassifierTest, Q2WithSerialBuildsTheFirstReport) {
+    EXPECT_EQ(classify(reply("Q2", {{130, "SV20120303000001"}, {220, "0"}})), 2);
+    EXPECT_EQ(card_.rSn, "SV20120303000001");
+    EXPECT_EQ(card_.s1, card_.ef02);
+    EXPECT_EQ(orv::wire::unpack(run_.outgoing).type(), "S1");
+    EXPECT_EQ(run_.outgoing.mid(35, 16), "SV20120303000001");
+}
+
+TEST_F(ClassifierTest, Q2WithShortSerialEndsTheRun) {
+    EXPECT_EQ(classify(reply("Q2", {{130, "  20120303000001"}})), 30);
+    EXPECT_EQ(card_.statusText, orv::texts::kSerialFailed);
+    EXPECT_TRUE(run_.outgoing.isEmpty());
+}
+
+TEST_F(ClassifierTest, S2WithMonitoringRecordGoesToClearUnlockBeforeAnythingElse) {
+    const QString record = "0123456789ABCDEF" + QString(58, 'E');
+    EXPECT_EQ(classify(reply("S2", {{130, "0"}, {220, "74"}, {235, record}})), 4);
+    EXPECT_EQ(card_.ef01, record);
+    EXPECT_EQ(scalar("select count(*) from ef01"), 1);
+    EXPECT_EQ(scalar("select jg3 from sbjs"), 2);
+}
+
+TEST_F(ClassifierTest, S2AskingForTheDetailBuildsTheSecondReport) {
+    EXPECT_EQ(classify(reply("S2", {{130, "0"}, {220, "0"}})), 5);
+    EXPECT_EQ(card_.s1, card_.ef04 + "#" + card_.ef06 + "#" + card_.ef09);
+    EXPECT_EQ(orv::wire::unpack(run_.outgoing).type(), "S1");
+}
+
+TEST_F(ClassifierTest, S2StatusTextSavesTheReportAsSuccessOrFailure) {
+    EXPECT_EQ(classify(reply("S2", {{70, "本月抄报税成功"}, {220, "0"}})), 6);
+    EXPECT_EQ(scalar("select jg1 from sbjs order by id desc"), 1);
+    EXPECT_EQ(classify(reply("S2", {{70, "本月已抄报"}})), 6);
+    EXPECT_EQ(scalar("select jg1 from sbjs order by id desc"), 2);
+    EXPECT_EQ(card_.statusText, QStringLiteral("本月已抄报"));
+    EXPECT_EQ(scalar("select count(*) from ef09"), 2 * 2 * 31);
+}
+
+TEST_F(ClassifierTest, S2ResultTextEndsTheReportSuccessfully) {
+    EXPECT_EQ(classify(reply("S2", {{130, "请申报"}})), 7);
+    EXPECT_EQ(scalar("select jg1 from sbjs"), 1);
+    EXPECT_EQ(classify(reply("S2", {{130, "X"}})), 31);
+    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+}
+
+TEST_F(ClassifierTest, K2Branches) {
+    const QString record(74, 'D');
+    EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, record}})), 20);
+    EXPECT_EQ(scalar("select jg2 || jg3 from sbjs"), 10);  // jg3 is clear-unlock's to set
+    EXPECT_EQ(scalar("select count(*) from ef01"), 1);
+
+    card_.rID = -1;
+    EXPECT_EQ(classify(reply("K2", {{85, "缴款失败"}})), 21);
+    EXPECT_EQ(scalar("select jg2 from sbjs order by id desc"), 2);
+    EXPECT_EQ(classify(reply("K2", {})), 33);
+    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+    EXPECT_EQ(classify(reply("K2", {{145, "已缴款"}})), 22);
+}
+
+TEST_F(ClassifierTest, K4Branches) {
+    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, "3"}, {253, "abc"}})), 10);
+    EXPECT_EQ(card_.replyData, "abc");
+    EXPECT_EQ(classify(reply("K4", {{70, "03"}, {72, "1"}, {73, "123.45"}, {148, "应纳税额"}})),
+              11);
+    EXPECT_DOUBLE_EQ(card_.nsje, 123.45);
+    EXPECT_EQ(card_.yhlx, "1");
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {88, "不能申报"}})), 17);
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {72, "4"}, {148, "请输入金额"}})), 14);
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}})), 32);
+    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {238, "2"}, {253, "ok"}})), 13);
+}
+
+TEST_F(ClassifierTest, K4AfterTheDeclarationWithAmountsTakesTheTax) {
+    run_.declarationKind = 2;
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {73, "56.78"}, {148, "请缴款"}})), 11);
+    EXPECT_DOUBLE_EQ(card_.nsje, 56.78);
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {73, "1"}})), 17);
+    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+}
+
+TEST_F(ClassifierTest, OtherRepliesAreAbnormal) {
+    for (const QByteArray& raw :
+         {QByteArray("HELLO, THIS IS NOT A FRAME\r\n"), QByteArray("QVNX12"), QByteArray(),
+          QByteArray("QVNX" + QByteArray(12, ' ') + "Z9")}) {
+        run_.step = 0;
+        EXPECT_EQ(classify(orv::wire::unpack(raw)), 34) << raw.toStdString();
+        EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+    }
+    // A reply not starting with QVNX is still classified by offset 16.
+    EXPECT_EQ(classify(orv::wire::unpack(QByteArray(16, 'x') + "Q2" + QByteArray(200, ' '))), 30);
+    run_.step = 0;
+    classifier_.refuse();
+    EXPECT_EQ(run_.step, 34);
+}
+
+TEST_F(ClassifierTest, DatabaseFailureReachesTheCaller) {
+    QSqlQuery(RecordsDb::connection()).exec("drop table ef01");
+    QString error;
+    EXPECT_FALSE(classifier_.classify(reply("S2", {{220, "74"}, {235, QString(74, 'A')}}), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(run_.step, 4);
+}
+
+}  // namespace

@@ -1,0 +1,275 @@
+// Message-level round trips of every scenario against a running taxsim,
+// with a plain socket client and the real builders and classifier.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTcpSocket>
+
+#include "builder.h"
+#include "card/CardData.h"
+#include "card/RecordsDb.h"
+#include "card/RecordsStore.h"
+#include "cardtext.h"
+#include "fakes.h"
+#include "openrecordsdb.h"
+#include "service/ReplyClassifier.h"
+#include "service/Requests.h"
+#include "service/RunState.h"
+#include "service/Wire.h"
+#include "tempdir.h"
+#include "zellib.h"
+#include "zelreader.h"
+
+namespace {
+
+using orv::RecordsDb;
+using orv::wire::ReplyAccumulator;
+
+class TaxSim {
+public:
+    TaxSim(const orvtest::TempDir& dir, const QString& scenario)
+        : log_(QString::fromStdString(dir.file("taxsim.jsonl"))) {
+        proc_.setReadChannel(QProcess::StandardError);
+        proc_.start(QString::fromStdString(orvtest::binDir() + "/taxsim"),
+                    {"--port", "0", "--scenario", scenario, "--log", log_});
+        EXPECT_TRUE(proc_.waitForStarted(5000));
+        // "taxsim: listening on 127.0.0.1:PORT"
+        while (port_ == 0 && proc_.waitForReadyRead(5000)) {
+            const QByteArray line = proc_.readAllStandardError();
+            const qsizetype colon = line.lastIndexOf(':');
+            if (line.contains("listening") && colon > 0)
+                port_ = line.mid(colon + 1).trimmed().toUShort();
+        }
+        EXPECT_NE(port_, 0);
+    }
+    ~TaxSim() {
+        proc_.kill();
+        proc_.waitForFinished(5000);
+    }
+    quint16 port() const { return port_; }
+    QList<QJsonObject> lines() const {
+        QFile f(log_);
+        f.open(QIODevice::ReadOnly);
+        QList<QJsonObject> out;
+        for (const QByteArray& l : f.readAll().split('\n'))
+            if (!l.isEmpty()) out << QJsonDocument::fromJson(l).object();
+        return out;
+    }
+
+private:
+    QProcess proc_;
+    QString log_;
+    quint16 port_ = 0;
+};
+
+struct Exchange {
+    QByteArray reply;
+    ReplyAccumulator::State state = ReplyAccumulator::State::Incomplete;
+    int reads = 0;
+};
+
+// One connection: send, gather the reply until complete or closed.
+Exchange exchange(quint16 port, const QByteArray& request, int waitMs = 3000) {
+    Exchange e;
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(3000)) return e;
+    s.write(request);
+    s.waitForBytesWritten(3000);
+    ReplyAccumulator acc;
+    while (e.state == ReplyAccumulator::State::Incomplete) {
+        if (!s.waitForReadyRead(waitMs)) {
+            if (s.state() != QAbstractSocket::ConnectedState) e.state = acc.finish();
+            break;
+        }
+        ++e.reads;
+        e.state = acc.add(s.readAll());
+    }
+    e.reply = acc.bytes();
+    return e;
+}
+
+qint32 crc(const QByteArray& d, int first, int last) {
+    return CRC32(reinterpret_cast<const uint8_t*>(d.constData()) + first, last - first + 1);
+}
+
+// A client run: the card, the builders, the classifier and a database.
+class ClientRun {
+public:
+    explicit ClientRun(const orvtest::TempDir& dir) : db(dir) {
+        const cardsim::Card c = cardsim::build(cardsim::realisticSpec());
+        card.ef02 = QString::fromStdString(orvtest::ef02Text(c));
+        card.ef04 = QString::fromStdString(orvtest::ef04Text(c));
+        card.ef06 = QString::fromStdString(orvtest::groupsText(c, 0xEF06));
+        card.ef09 = QString::fromStdString(orvtest::groupsText(c, 0xEF09));
+        run.registerId = orv::registerIdFor(card);
+    }
+
+    // Sends the outgoing request, classifies the reply; the new step.
+    int send(quint16 port) {
+        const Exchange e = exchange(port, run.outgoing);
+        if (e.state == ReplyAccumulator::State::Refused) {
+            classifier.refuse();
+        } else {
+            QString error;
+            EXPECT_TRUE(classifier.classify(orv::wire::unpack(e.reply), &error))
+                << error.toStdString();
+        }
+        return run.step;
+    }
+    // Q1 through to the end of the report.
+    int report(quint16 port) {
+        builder.buildSerialRequest();
+        int step = send(port);
+        while (step == 2 || step == 5)
+            step = send(port);
+        return step;
+    }
+
+    orvtest::OpenRecordsDb db;
+    orvtest::FakeClock clock;
+    orv::CardData card;
+    orv::RunState run;
+    orv::RequestBuilder builder{card, run, crc, [] { return qint64{42}; }, clock};
+    orv::RecordsStore store{db.db(), clock};
+    orv::ReplyClassifier classifier{card, run, builder, store};
+};
+
+class TaxSimTest : public ::testing::Test {
+protected:
+    // Every request the server saw passed its checks.
+    void expectAllValid(const TaxSim& sim, int requests) {
+        const QList<QJsonObject> lines = sim.lines();
+        EXPECT_EQ(lines.size(), requests);
+        for (const QJsonObject& l : lines)
+            EXPECT_TRUE(l["ok"].toBool()) << QJsonDocument(l).toJson().toStdString();
+    }
+    orvtest::TempDir dir_;
+};
+
+TEST_F(TaxSimTest, UnlockReturnsTheMonitoringRecordAfterTheDetail) {
+    TaxSim sim(dir_, "unlock");
+    ClientRun c(dir_);
+    EXPECT_EQ(c.report(sim.port()), 4);
+    EXPECT_EQ(c.card.ef01.size(), 74);
+    expectAllValid(sim, 3);
+    EXPECT_EQ(sim.lines()[2]["report"].toString(), "detail");
+}
+
+TEST_F(TaxSimTest, ReportOkAndFailEndWithTheStatusText) {
+    for (const auto& [scenario, result] :
+         {std::pair{"report-ok", 1}, std::pair{"report-fail", 2}}) {
+        orvtest::TempDir dir;
+        TaxSim sim(dir, scenario);
+        ClientRun c(dir);
+        EXPECT_EQ(c.report(sim.port()), 6) << scenario;
+        QSqlQuery q(RecordsDb::connection());
+        ASSERT_TRUE(q.exec("select jg1 from sbjs") && q.next());
+        EXPECT_EQ(q.value(0).toInt(), result) << scenario;
+        expectAllValid(sim, 3);
+    }
+}
+
+TEST_F(TaxSimTest, Declare03GoesFromQueryToPayment) {
+    TaxSim sim(dir_, "declare-03");
+    ClientRun c(dir_);
+    ASSERT_EQ(c.report(sim.port()), 7);
+    c.builder.buildDeclarationQuery();
+    c.run.declarationKind = 1;
+    EXPECT_EQ(c.send(sim.port()), 11);
+    EXPECT_DOUBLE_EQ(c.card.nsje, 123.45);
+    c.builder.buildPayment();
+    EXPECT_EQ(c.send(sim.port()), 20);
+    EXPECT_EQ(c.card.ef01.size(), 74);
+    expectAllValid(sim, 5);
+}
+
+TEST_F(TaxSimTest, Declare12AsksForAmountsThenTakesTheDeclaration) {
+    TaxSim sim(dir_, "declare-12");
+    ClientRun c(dir_);
+    ASSERT_EQ(c.report(sim.port()), 7);
+    c.builder.buildDeclarationQuery();
+    c.run.declarationKind = 1;
+    ASSERT_EQ(c.send(sim.port()), 14);
+    EXPECT_EQ(c.card.yhlx, "4");
+    EXPECT_EQ(c.card.ywlx, "12");
+    c.card.bqfse = 1000;
+    c.card.yshw = 20.5;
+    c.card.ysfw = 0.01;
+    c.builder.buildDeclaration();
+    c.run.declarationKind = 2;
+    EXPECT_EQ(c.send(sim.port()), 11);
+    EXPECT_DOUBLE_EQ(c.card.nsje, 56.78);
+    c.builder.buildPayment();
+    EXPECT_EQ(c.send(sim.port()), 20);
+    expectAllValid(sim, 6);
+    EXPECT_EQ(sim.lines()[4]["declaration"].toString(), "0.00#0.00#0.00#1000.00#20.50#0.01#0.00");
+}
+
+TEST_F(TaxSimTest, Declare05UnlocksStraightAway) {
+    TaxSim sim(dir_, "declare-05");
+    ClientRun c(dir_);
+    ASSERT_EQ(c.report(sim.port()), 7);
+    c.builder.buildDeclarationQuery();
+    EXPECT_EQ(c.send(sim.port()), 10);
+    EXPECT_EQ(c.card.replyData.size(), 74);
+}
+
+TEST_F(TaxSimTest, SplitRepliesAreGatheredWhole) {
+    TaxSim sim(dir_, "split");
+    ClientRun c(dir_);
+    c.builder.buildSerialRequest();
+    const Exchange e = exchange(sim.port(), c.run.outgoing);
+    EXPECT_EQ(e.state, ReplyAccumulator::State::Complete);
+    EXPECT_GE(e.reads, 2);
+    EXPECT_EQ(c.report(sim.port()), 4);  // the whole flow in split replies
+}
+
+TEST_F(TaxSimTest, FaultyServersEndTheRunAsAbnormal) {
+    struct Case {
+        const char* scenario;
+        int step;
+    };
+    for (const Case& k :
+         {Case{"garbage", 34}, Case{"short", 34}, Case{"close", 34}, Case{"bad-serial", 30}}) {
+        orvtest::TempDir dir;
+        TaxSim sim(dir, k.scenario);
+        ClientRun c(dir);
+        EXPECT_EQ(c.report(sim.port()), k.step) << k.scenario;
+        expectAllValid(sim, 1);
+    }
+}
+
+TEST_F(TaxSimTest, SilentServerNeverAnswers) {
+    TaxSim sim(dir_, "silent");
+    ClientRun c(dir_);
+    c.builder.buildSerialRequest();
+    const Exchange e = exchange(sim.port(), c.run.outgoing, 300);
+    EXPECT_EQ(e.state, ReplyAccumulator::State::Incomplete);
+    EXPECT_TRUE(e.reply.isEmpty());
+}
+
+TEST_F(TaxSimTest, ServerReportsWhatIsWrongWithARequest) {
+    TaxSim sim(dir_, "unlock");
+    ClientRun c(dir_);
+    c.builder.buildSerialRequest();
+    QByteArray broken = c.run.outgoing;
+    broken[100] = 'x';  // inside the taxpayer code: the body CRC no longer fits
+    exchange(sim.port(), broken);
+    ASSERT_EQ(c.send(sim.port()), 2);
+    c.card.rSn = "0000000000000000";  // not the run's serial
+    c.builder.buildReport();
+    exchange(sim.port(), c.run.outgoing);
+    const QList<QJsonObject> lines = sim.lines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_FALSE(lines[0]["ok"].toBool());
+    EXPECT_TRUE(lines[0]["errors"].toVariant().toStringList().contains("body CRC is wrong"));
+    EXPECT_TRUE(lines[1]["ok"].toBool());
+    EXPECT_FALSE(lines[2]["ok"].toBool());
+}
+
+}  // namespace
