@@ -12,11 +12,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "builder.h"
-#include "card/CardData.h"
+#include "appcard.h"
 #include "card/RecordsDb.h"
 #include "card/RecordsStore.h"
-#include "cardtext.h"
 
 namespace {
 
@@ -43,12 +41,7 @@ double shell(const QString& db, const QByteArray& script) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const cardsim::Card card = cardsim::build(cardsim::fullSpec());
-    orv::CardData data;
-    data.ef02 = QString::fromStdString(orvtest::ef02Text(card));
-    data.ef04 = QString::fromStdString(orvtest::ef04Text(card));
-    data.ef06 = QString::fromStdString(orvtest::groupsText(card, 0xEF06));
-    data.ef09 = QString::fromStdString(orvtest::groupsText(card, 0xEF09));
+    orv::CardData data = orvtest::cardDataFrom(cardsim::fullSpec());
     data.rSn = QStringLiteral("2012030300000005");
 
     constexpr int kRounds = 7;

@@ -5,11 +5,10 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "builder.h"
+#include "appcard.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
 #include "card/RecordsStore.h"
-#include "cardtext.h"
 #include "fakes.h"
 #include "openrecordsdb.h"
 #include "tempdir.h"
@@ -31,12 +30,7 @@ long long count(const QString& table, const QString& where = "1=1") {
 
 // A card whose files are what the reader library would have read.
 orv::CardData cardFrom(const cardsim::CardSpec& spec) {
-    const cardsim::Card card = cardsim::build(spec);
-    orv::CardData c;
-    c.ef02 = QString::fromStdString(orvtest::ef02Text(card));
-    c.ef04 = QString::fromStdString(orvtest::ef04Text(card));
-    c.ef06 = QString::fromStdString(orvtest::groupsText(card, 0xEF06));
-    c.ef09 = QString::fromStdString(orvtest::groupsText(card, 0xEF09));
+    orv::CardData c = orvtest::cardDataFrom(spec);
     c.rSn = "2012030300000005";
     return c;
 }

@@ -3,11 +3,10 @@
 
 #include <QSqlQuery>
 
-#include "builder.h"
+#include "appcard.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
 #include "card/RecordsStore.h"
-#include "cardtext.h"
 #include "fakes.h"
 #include "openrecordsdb.h"
 #include "service/ReplyClassifier.h"
@@ -39,20 +38,9 @@ orv::wire::Reply reply(const char* type, std::initializer_list<Field> fields) {
     return orv::wire::unpack(b);
 }
 
-qint32 crc(const QByteArray& d, int first, int last) {
-    return CRC32(reinterpret_cast<const uint8_t*>(d.constData()) + first, last - first + 1);
-}
-
 class ClassifierTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const cardsim::Card c = cardsim::build(cardsim::realisticSpec());
-        card_.ef02 = QString::fromStdString(orvtest::ef02Text(c));
-        card_.ef04 = QString::fromStdString(orvtest::ef04Text(c));
-        card_.ef06 = QString::fromStdString(orvtest::groupsText(c, 0xEF06));
-        card_.ef09 = QString::fromStdString(orvtest::groupsText(c, 0xEF09));
-        run_.registerId = orv::registerIdFor(card_);
-    }
+    void SetUp() override { run_.registerId = orv::registerIdFor(card_); }
     int classify(const orv::wire::Reply& r) {
         QString error;
         EXPECT_TRUE(classifier_.classify(r, &error)) << error.toStdString();
@@ -66,9 +54,10 @@ protected:
     orvtest::TempDir dir_;
     orvtest::OpenRecordsDb db_{dir_};
     orvtest::FakeClock clock_;
-    orv::CardData card_;
+    orv::CardData card_ = orvtest::cardDataFrom(cardsim::realisticSpec());
     orv::RunState run_;
-    orv::RequestBuilder builder_{card_, run_, crc, [] { return qint64{7}; }, clock_};
+    orv::RequestBuilder builder_{card_, run_, orvtest::libraryCrc, [] { return qint64{7}; },
+                                 clock_};
     orv::RecordsStore store_{db_.db(), clock_};
     orv::ReplyClassifier classifier_{card_, run_, builder_, store_};
 };

@@ -9,11 +9,10 @@
 #include <QSqlQuery>
 #include <QTcpSocket>
 
-#include "builder.h"
+#include "appcard.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
 #include "card/RecordsStore.h"
-#include "cardtext.h"
 #include "fakes.h"
 #include "openrecordsdb.h"
 #include "service/ReplyClassifier.h"
@@ -93,19 +92,10 @@ Exchange exchange(quint16 port, const QByteArray& request, int waitMs = 3000) {
     return e;
 }
 
-qint32 crc(const QByteArray& d, int first, int last) {
-    return CRC32(reinterpret_cast<const uint8_t*>(d.constData()) + first, last - first + 1);
-}
-
 // A client run: the card, the builders, the classifier and a database.
 class ClientRun {
 public:
     explicit ClientRun(const orvtest::TempDir& dir) : db(dir) {
-        const cardsim::Card c = cardsim::build(cardsim::realisticSpec());
-        card.ef02 = QString::fromStdString(orvtest::ef02Text(c));
-        card.ef04 = QString::fromStdString(orvtest::ef04Text(c));
-        card.ef06 = QString::fromStdString(orvtest::groupsText(c, 0xEF06));
-        card.ef09 = QString::fromStdString(orvtest::groupsText(c, 0xEF09));
         run.registerId = orv::registerIdFor(card);
     }
 
@@ -132,9 +122,9 @@ public:
 
     orvtest::OpenRecordsDb db;
     orvtest::FakeClock clock;
-    orv::CardData card;
+    orv::CardData card = orvtest::cardDataFrom(cardsim::realisticSpec());
     orv::RunState run;
-    orv::RequestBuilder builder{card, run, crc, [] { return qint64{42}; }, clock};
+    orv::RequestBuilder builder{card, run, orvtest::libraryCrc, [] { return qint64{42}; }, clock};
     orv::RecordsStore store{db.db(), clock};
     orv::ReplyClassifier classifier{card, run, builder, store};
 };

@@ -1,5 +1,6 @@
 #include "zellib.h"
 
+#include <dirent.h>
 #include <dlfcn.h>
 
 #include <cstring>
@@ -12,6 +13,16 @@ namespace orvtest {
 
 std::string binDir() {
     return ORV_BIN_DIR;
+}
+
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
 }
 
 namespace {

@@ -56,6 +56,9 @@ private:
     void* handle_ = nullptr;
 };
 
+// Descriptors open in this process: a PC/SC context left open holds one.
+int openDescriptors();
+
 // The folder holding the built binaries.
 std::string binDir();
 

@@ -1,6 +1,5 @@
 // Card file reads and writes through pcscd + vpcd + the virtual card: the
 // exact APDU sequences, the text formats, cancel and failure pass-through.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include "builder.h"
@@ -36,9 +35,9 @@ protected:
         g_cancelAt = 0;
         useCard(cardsim::build(cardsim::realisticSpec()));
         lib_.select(orvtest::kReader0);
-        fds_ = openDescriptors();
+        fds_ = orvtest::openDescriptors();
     }
-    void TearDown() override { EXPECT_EQ(openDescriptors(), fds_) << "session left open"; }
+    void TearDown() override { EXPECT_EQ(orvtest::openDescriptors(), fds_) << "session left open"; }
     void useCard(cardsim::Card c) {
         built_ = c;
         card().setCard(std::move(c));
@@ -49,15 +48,6 @@ protected:
         cardsim::Faults f;
         ASSERT_TRUE(f.parse(option));
         card().setFaults(f);
-    }
-    static int openDescriptors() {
-        int n = 0;
-        if (DIR* d = opendir("/proc/self/fd")) {
-            while (readdir(d))
-                ++n;
-            closedir(d);
-        }
-        return n;
     }
     cardsim::Emulator& card() { return orvtest::insertedCard().card(); }
 

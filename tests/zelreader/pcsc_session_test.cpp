@@ -1,5 +1,4 @@
 // Reader selection and sessions through pcscd + vpcd + the virtual card.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <winscard.h>
@@ -14,20 +13,10 @@ using orvtest::kReader0;
 using orvtest::kReader1;
 using orvtest::ZelLib;
 
-int openDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
-
 // A session left open would keep a PC/SC context (a socket to pcscd) and a
 // shared card handle that stops an exclusive connection.
 void expectNoSessionLeft(int descriptorsBefore) {
-    EXPECT_EQ(openDescriptors(), descriptorsBefore) << "a PC/SC context was left open";
+    EXPECT_EQ(orvtest::openDescriptors(), descriptorsBefore) << "a PC/SC context was left open";
     SCARDCONTEXT ctx = 0;
     ASSERT_EQ(SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &ctx), SCARD_S_SUCCESS);
     SCARDHANDLE card = 0;
@@ -52,7 +41,7 @@ protected:
 };
 
 TEST_F(PcscSessionTest, ReaderListNamesEveryReaderFollowedBySemicolon) {
-    const int fds = openDescriptors();
+    const int fds = orvtest::openDescriptors();
     std::string text;
     EXPECT_EQ(lib_.call(lib_.GetReaderList, text), 2);
     EXPECT_EQ(text, std::string(kReader0) + ";" + kReader1 + ";");
@@ -70,7 +59,7 @@ TEST_F(PcscSessionTest, FirstResetWithoutChoiceTakesTheFirstReaderAndKeepsIt) {
 }
 
 TEST_F(PcscSessionTest, EmptyOrOverlongNamesFailTheNextResetWithMinusSix) {
-    const int fds = openDescriptors();
+    const int fds = orvtest::openDescriptors();
     lib_.SetReader(nullptr);
     EXPECT_EQ(lib_.ResetCard(), -6);
     lib_.select("");
@@ -120,7 +109,7 @@ TEST_F(PcscSessionTest, RunCommandWithoutSessionSendsNothing) {
 }
 
 TEST_F(PcscSessionTest, EjectTwiceAndResetTwiceLeaveNothingOpen) {
-    const int fds = openDescriptors();
+    const int fds = orvtest::openDescriptors();
     lib_.select(kReader0);
     ASSERT_EQ(lib_.ResetCard(), 0);
     ASSERT_EQ(lib_.ResetCard(), 0);  // a second reset without eject reuses nothing stale
@@ -130,7 +119,7 @@ TEST_F(PcscSessionTest, EjectTwiceAndResetTwiceLeaveNothingOpen) {
 }
 
 TEST_F(PcscSessionTest, SetReaderClosesAnOpenSession) {
-    const int fds = openDescriptors();
+    const int fds = orvtest::openDescriptors();
     lib_.select(kReader0);
     ASSERT_EQ(lib_.ResetCard(), 0);
     lib_.select(kReader1);

@@ -1,7 +1,6 @@
 // MD5 as in RFC 1321.
-#include <cstring>
-
 #include "crypto.h"
+#include "mdpadding.h"
 
 namespace zel {
 
@@ -61,19 +60,7 @@ void md5Block(uint32_t h[4], const uint8_t* p) {
 
 void md5(const uint8_t* data, std::size_t len, uint8_t out[16]) {
     uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    std::size_t off = 0;
-    for (; len - off >= 64; off += 64)
-        md5Block(h, data + off);
-    uint8_t tail[128] = {};
-    const std::size_t rest = len - off;
-    if (rest) std::memcpy(tail, data + off, rest);
-    tail[rest] = 0x80;
-    const std::size_t tailLen = rest < 56 ? 64 : 128;
-    const uint64_t bits = static_cast<uint64_t>(len) * 8;
-    for (int i = 0; i < 8; ++i)
-        tail[tailLen - 8 + i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (std::size_t t = 0; t < tailLen; t += 64)
-        md5Block(h, tail + t);
+    digestBlocks(data, len, LengthOrder::LittleEndian, [&h](const uint8_t* b) { md5Block(h, b); });
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             out[4 * i + j] = static_cast<uint8_t>(h[i] >> (8 * j));

@@ -1,7 +1,6 @@
 // SHA-1 as in FIPS 180-4.
-#include <cstring>
-
 #include "crypto.h"
+#include "mdpadding.h"
 
 namespace zel {
 
@@ -50,19 +49,7 @@ void sha1Block(uint32_t h[5], const uint8_t* p) {
 
 void sha1(const uint8_t* data, std::size_t len, uint8_t out[20]) {
     uint32_t h[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
-    std::size_t off = 0;
-    for (; len - off >= 64; off += 64)
-        sha1Block(h, data + off);
-    uint8_t tail[128] = {};
-    const std::size_t rest = len - off;
-    if (rest) std::memcpy(tail, data + off, rest);
-    tail[rest] = 0x80;
-    const std::size_t tailLen = rest < 56 ? 64 : 128;
-    const uint64_t bits = static_cast<uint64_t>(len) * 8;
-    for (int i = 0; i < 8; ++i)
-        tail[tailLen - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
-    for (std::size_t t = 0; t < tailLen; t += 64)
-        sha1Block(h, tail + t);
+    digestBlocks(data, len, LengthOrder::BigEndian, [&h](const uint8_t* b) { sha1Block(h, b); });
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 4; ++j)
             out[4 * i + j] = static_cast<uint8_t>(h[i] >> (24 - 8 * j));
