@@ -28,7 +28,7 @@ bool Dcic32::load() {
     cpuReset_ = bind<CpuReset>(lib, "IC_CpuReset");
     cpuApdu_ = bind<CpuApdu>(lib, "IC_CpuApdu");
     if (!initComm_ || !exitComm_ || !initType_ || !status_ || !down_ || !cpuReset_ || !cpuApdu_)
-        return false;  // keep the handle: a broken library stays unused
+        return false;  // an incomplete library is never used
     lib_ = lib;
     return true;
 }
