@@ -76,22 +76,21 @@ void CardAccess::Delay(double seconds) {
     waiter_.delay(seconds);
 }
 
-QString CardAccess::SHA1(const QByteArray& data) {
+QString CardAccess::digest(decltype(&::getSHA1) ZelLibrary::*fn, int size, const QByteArray& data) {
     if (!available()) return {};
-    QByteArray out(20, '\0');
-    if (!lib_.getSHA1(bytes(data), static_cast<int32_t>(data.size()),
-                      reinterpret_cast<uint8_t*>(out.data())))
-        return {};
+    QByteArray out(size, '\0');
+    if (!(lib_.*fn)(bytes(data), static_cast<int32_t>(data.size()),
+                    reinterpret_cast<uint8_t*>(out.data())))
+        return {};  // empty data has no digest
     return BytesToHex(out);
 }
 
+QString CardAccess::SHA1(const QByteArray& data) {
+    return digest(&ZelLibrary::getSHA1, 20, data);
+}
+
 QString CardAccess::MD5(const QByteArray& data) {
-    if (!available()) return {};
-    QByteArray out(16, '\0');
-    if (!lib_.getMD5(bytes(data), static_cast<int32_t>(data.size()),
-                     reinterpret_cast<uint8_t*>(out.data())))
-        return {};
-    return BytesToHex(out);
+    return digest(&ZelLibrary::getMD5, 16, data);
 }
 
 QString CardAccess::MAC(const QString& dataHex, const QString& keyHex, const QString& ivHex) {

@@ -70,6 +70,7 @@ private:
     QString readGroups(decltype(&::ReadEF06) ZelLibrary::*fn, QByteArray* counts);
     bool writeWithRetry(const std::function<qint32()>& call);
     bool clear(decltype(&::ClearEF06) ZelLibrary::*fn, const QByteArray* counts);
+    QString digest(decltype(&::getSHA1) ZelLibrary::*fn, int size, const QByteArray& data);
     static void ZEL_CALL onProgress(int32_t record, int32_t subRecord, int32_t* cancel);
 
     ZelLibrary& lib_;
