@@ -1,6 +1,7 @@
 #include "card/CardRecords.h"
 
 #include "card/Hex.h"
+#include "orv/hex.h"
 #include "shell/Text.h"
 
 namespace orv::card {

@@ -7,6 +7,7 @@
 
 #include "card/CardData.h"
 #include "card/CardRecords.h"
+#include "card/RowInsert.h"
 
 namespace orv {
 
@@ -15,16 +16,6 @@ namespace {
 bool fail(const QSqlQuery& q, QString* error) {
     if (error) *error = q.lastError().text();
     return false;
-}
-
-// An INSERT of `columns` into `table`, prepared once for many rows.
-bool prepareInsert(QSqlQuery& q, const char* table, const QStringList& columns) {
-    QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    return q.prepare(QStringLiteral("insert into %1 (%2) values (%3)")
-                         .arg(QLatin1String(table), columns.join(QLatin1Char(',')),
-                              marks.join(QLatin1Char(','))));
 }
 
 bool execWith(QSqlQuery& q, const QVariantList& values, QString* error) {
@@ -92,10 +83,9 @@ bool RecordsStore::insertOperation(CardData& c, const char* resultColumn, int re
              << QStringLiteral("je");
         v << c.xssr1 << c.xssr2 << c.xssr3 << c.nsje;
     }
-    QSqlQuery q(db_);
-    if (!prepareInsert(q, "sbjs", cols)) return fail(q, error);
-    if (!execWith(q, v, error)) return false;
-    c.rID = q.lastInsertId().toLongLong();
+    RowInsert insert(db_, "sbjs", cols);
+    if (!insert.run(v, error)) return false;
+    c.rID = insert.lastId();
     return true;
 }
 
@@ -114,18 +104,15 @@ bool RecordsStore::updateOperation(const CardData& c, const QString& assignments
 
 bool RecordsStore::saveEf02(const CardData& c, const QString&, QString* error) {
     const card::Ef02 e = card::parseEf02(c.ef02);
-    QSqlQuery q(db_);
-    if (!prepareInsert(q, "ef02",
-                       {QStringLiteral("skjsl"), QStringLiteral("nsrbm"), QStringLiteral("yyqyrq"),
-                        QStringLiteral("yyyxrq"), QStringLiteral("yylx"), QStringLiteral("yybb"),
-                        QStringLiteral("fci"), QStringLiteral("dwmc"), QStringLiteral("cbid")}))
-        return fail(q, error);
-    return execWith(q, {e.skjsl, e.nsrbm, e.yyqyrq, e.yyyxrq, e.yylx, e.yybb, e.fci, e.dwmc, c.rID},
-                    error);
+    RowInsert insert(db_, "ef02",
+                     {QStringLiteral("skjsl"), QStringLiteral("nsrbm"), QStringLiteral("yyqyrq"),
+                      QStringLiteral("yyyxrq"), QStringLiteral("yylx"), QStringLiteral("yybb"),
+                      QStringLiteral("fci"), QStringLiteral("dwmc"), QStringLiteral("cbid")});
+    return insert.run({e.skjsl, e.nsrbm, e.yyqyrq, e.yyyxrq, e.yylx, e.yybb, e.fci, e.dwmc, c.rID},
+                      error);
 }
 
 bool RecordsStore::saveEf04(const CardData& c, const QString& nsrmc, QString* error) {
-    QSqlQuery q(db_);
     const QStringList cols =
         QStringList{QStringLiteral("hzbz"),   QStringLiteral("skkbh"),  QStringLiteral("sjqsrq"),
                     QStringLiteral("sjjzrq"), QStringLiteral("zcfpfs"), QStringLiteral("tpfs"),
@@ -134,35 +121,34 @@ bool RecordsStore::saveEf04(const CardData& c, const QString& nsrmc, QString* er
         << QStringList{QStringLiteral("zcfpzje"), QStringLiteral("tpzje"), QStringLiteral("ztz"),
                        QStringLiteral("mac"),     QStringLiteral("sign1"), QStringLiteral("sign2"),
                        QStringLiteral("cbid"),    QStringLiteral("nsrmc")};
-    if (!prepareInsert(q, "ef04", cols)) return fail(q, error);
+    RowInsert insert(db_, "ef04", cols);
+    if (!insert.ok(error)) return false;
     for (const card::Ef04& e : card::parseEf04(c.ef04)) {
         QVariantList v{e.hzbz, e.skkbh, e.sjqsrq, e.sjjzrq, e.zcfpfs, e.tpfs, e.fpfs, e.szsm};
         addAmounts(v, e.zcfpje);
         addAmounts(v, e.tpje);
         v << card::amountValue(e.zcfpzje) << card::amountValue(e.tpzje) << e.ztz << e.mac << e.sign1
           << e.sign2 << c.rID << nsrmc;
-        if (!execWith(q, v, error)) return false;
+        if (!insert.run(v, error)) return false;
     }
     return true;
 }
 
 bool RecordsStore::saveEf06(const CardData& c, const QString& nsrmc, QString* error) {
-    QSqlQuery q(db_);
-    if (!prepareInsert(q, "ef06",
-                       {QStringLiteral("skjbh"), QStringLiteral("fpdm"), QStringLiteral("fpqsh"),
-                        QStringLiteral("fpzzh"), QStringLiteral("zcfpfs"), QStringLiteral("tpfs"),
-                        QStringLiteral("fpfs"), QStringLiteral("zcfpzje"), QStringLiteral("tpzje"),
-                        QStringLiteral("kpqssj"), QStringLiteral("kpjzsj"), QStringLiteral("cbid"),
-                        QStringLiteral("nsrmc")}))
-        return fail(q, error);
+    RowInsert insert(db_, "ef06",
+                     {QStringLiteral("skjbh"), QStringLiteral("fpdm"), QStringLiteral("fpqsh"),
+                      QStringLiteral("fpzzh"), QStringLiteral("zcfpfs"), QStringLiteral("tpfs"),
+                      QStringLiteral("fpfs"), QStringLiteral("zcfpzje"), QStringLiteral("tpzje"),
+                      QStringLiteral("kpqssj"), QStringLiteral("kpjzsj"), QStringLiteral("cbid"),
+                      QStringLiteral("nsrmc")});
+    if (!insert.ok(error)) return false;
     for (const card::Group& g : card::splitGroups(c.ef06, card::kInvoiceRollChars)) {
         for (const QString& sub : g.subs) {
             const card::InvoiceRoll r = card::parseInvoiceRoll(sub);
-            if (!execWith(q,
-                          {g.skjbh, r.fpdm, r.fpqsh, r.fpzzh, r.zcfpfs, r.tpfs, r.fpfs,
-                           card::amountValue(r.zcfpzje), card::amountValue(r.tpzje), r.kpqssj,
-                           r.kpjzsj, c.rID, nsrmc},
-                          error))
+            if (!insert.run({g.skjbh, r.fpdm, r.fpqsh, r.fpzzh, r.zcfpfs, r.tpfs, r.fpfs,
+                             card::amountValue(r.zcfpzje), card::amountValue(r.tpzje), r.kpqssj,
+                             r.kpjzsj, c.rID, nsrmc},
+                            error))
                 return false;
         }
     }
@@ -170,14 +156,14 @@ bool RecordsStore::saveEf06(const CardData& c, const QString& nsrmc, QString* er
 }
 
 bool RecordsStore::saveEf09(const CardData& c, const QString& nsrmc, QString* error) {
-    QSqlQuery q(db_);
     const QStringList cols =
         QStringList{QStringLiteral("skjbh"), QStringLiteral("kprq"), QStringLiteral("zcfpfs"),
                     QStringLiteral("tpfs"),  QStringLiteral("fpfs"), QStringLiteral("szsm")}
         << numbered("zcfpje") << numbered("tpje")
         << QStringList{QStringLiteral("sign1"), QStringLiteral("sign2"), QStringLiteral("cbid"),
                        QStringLiteral("nsrmc")};
-    if (!prepareInsert(q, "ef09", cols)) return fail(q, error);
+    RowInsert insert(db_, "ef09", cols);
+    if (!insert.ok(error)) return false;
     for (const card::Group& g : card::splitGroups(c.ef09, card::kDailyRecordChars)) {
         for (const QString& sub : g.subs) {
             const card::DailyRecord d = card::parseDailyRecord(sub);
@@ -185,7 +171,7 @@ bool RecordsStore::saveEf09(const CardData& c, const QString& nsrmc, QString* er
             addAmounts(v, d.zcfpje);
             addAmounts(v, d.tpje);
             v << d.sign1 << d.sign2 << c.rID << nsrmc;
-            if (!execWith(q, v, error)) return false;
+            if (!insert.run(v, error)) return false;
         }
     }
     return true;
@@ -234,15 +220,13 @@ bool RecordsStore::SaveEf01(CardData& c, QString* error) {
     }
     const qint64 previous = c.rID;
     bool ok = c.rID != -1 || SaveQLJS(c, 2, error);
-    QSqlQuery q(db_);
-    ok = ok &&
-         (prepareInsert(q, "ef01",
-                        {QStringLiteral("dat"), QStringLiteral("cbid"), QStringLiteral("nsrmc")}) ||
-          fail(q, error));
-    const QString nsrmc = card::parseEf02(c.ef02).dwmc;
     if (ok && !c.ef01.isEmpty()) {
+        // Finalized before the commit.
+        RowInsert insert(db_, "ef01",
+                         {QStringLiteral("dat"), QStringLiteral("cbid"), QStringLiteral("nsrmc")});
+        const QString nsrmc = card::parseEf02(c.ef02).dwmc;
         for (const QString& piece : c.ef01.split(QStringLiteral("##"))) {
-            ok = execWith(q, {piece, c.rID, nsrmc}, error);
+            ok = insert.run({piece, c.rID, nsrmc}, error);
             if (!ok) break;
         }
     }
