@@ -52,7 +52,11 @@ public:
     ~Transaction() {
         if (open_) db_.rollback();
     }
-    bool ok() const { return open_; }
+    // False, with `error` set, when the transaction did not begin.
+    bool ok(QString* error) const {
+        if (!open_ && error) *error = db_.lastError().text();
+        return open_;
+    }
     bool commit(QString* error) {
         open_ = false;
         if (db_.commit()) return true;
@@ -102,7 +106,7 @@ bool RecordsStore::updateOperation(const CardData& c, const QString& assignments
     return true;
 }
 
-bool RecordsStore::saveEf02(const CardData& c, const QString&, QString* error) {
+bool RecordsStore::saveEf02(const CardData& c, QString* error) {
     const card::Ef02 e = card::parseEf02(c.ef02);
     RowInsert insert(db_, "ef02",
                      {QStringLiteral("skjsl"), QStringLiteral("nsrbm"), QStringLiteral("yyqyrq"),
@@ -179,15 +183,12 @@ bool RecordsStore::saveEf09(const CardData& c, const QString& nsrmc, QString* er
 
 bool RecordsStore::SaveCBS(CardData& c, int result, QString* error) {
     Transaction t(db_);
-    if (!t.ok()) {
-        if (error) *error = db_.lastError().text();
-        return false;
-    }
+    if (!t.ok(error)) return false;
     const qint64 previous = c.rID;
     const QString nsrmc = card::parseEf02(c.ef02).dwmc;
-    const bool ok = insertOperation(c, "jg1", result, false, false, error) &&
-                    saveEf02(c, nsrmc, error) && saveEf04(c, nsrmc, error) &&
-                    saveEf06(c, nsrmc, error) && saveEf09(c, nsrmc, error) && t.commit(error);
+    const bool ok = insertOperation(c, "jg1", result, false, false, error) && saveEf02(c, error) &&
+                    saveEf04(c, nsrmc, error) && saveEf06(c, nsrmc, error) &&
+                    saveEf09(c, nsrmc, error) && t.commit(error);
     if (!ok) c.rID = previous;  // the row was rolled back with the rest
     return ok;
 }
@@ -214,10 +215,7 @@ bool RecordsStore::SaveQLJS(CardData& c, int result, QString* error) {
 
 bool RecordsStore::SaveEf01(CardData& c, QString* error) {
     Transaction t(db_);
-    if (!t.ok()) {
-        if (error) *error = db_.lastError().text();
-        return false;
-    }
+    if (!t.ok(error)) return false;
     const qint64 previous = c.rID;
     bool ok = c.rID != -1 || SaveQLJS(c, 2, error);
     if (ok && !c.ef01.isEmpty()) {

@@ -35,7 +35,7 @@ private:
                          bool amounts, QString* error);
     bool updateOperation(const CardData& card, const QString& assignments,
                          const QVariantList& values, QString* error);
-    bool saveEf02(const CardData& card, const QString& nsrmc, QString* error);
+    bool saveEf02(const CardData& card, QString* error);  // ef02 carries dwmc, not nsrmc
     bool saveEf04(const CardData& card, const QString& nsrmc, QString* error);
     bool saveEf06(const CardData& card, const QString& nsrmc, QString* error);
     bool saveEf09(const CardData& card, const QString& nsrmc, QString* error);

@@ -13,8 +13,6 @@ struct RunState {
     QByteArray outgoing;
     int declarationKind = 0;  // 1: query sent, 2: declaration with amounts sent
     QString registerId;       // "4" + the first EF06 machine number
-
-    void reset() { *this = RunState(); }
 };
 
 }  // namespace orv

@@ -59,6 +59,10 @@ ReplyAccumulator::State ReplyAccumulator::finish() {
     return s == State::Refused ? s : State::Complete;
 }
 
+QString Reply::text() const {
+    return fromGbk(bytes);
+}
+
 QString Reply::type() const {
     return field(16, 2);
 }
@@ -81,12 +85,11 @@ double Reply::decimalField(int offset, int size) const {
 }
 
 Reply unpack(const QByteArray& received) {
-    Reply r{received, {}};
+    Reply r{received};
     if (received.startsWith(kMagic) && received.size() >= kHeader) {
         const QByteArray digits = QByteArray::number(bodyLength(received)).rightJustified(8, '0');
         r.bytes.replace(4, 12, "    " + digits.right(8));
     }
-    r.text = fromGbk(r.bytes);
     return r;
 }
 

@@ -43,7 +43,6 @@ public:
     // The server has finished sending: what arrived is the reply.
     State finish();
     const QByteArray& bytes() const { return buf_; }
-    void clear() { buf_.clear(); }
 
 private:
     State check() const;
@@ -54,7 +53,7 @@ private:
 // and the body length in 8 decimal digits, and its text.
 struct Reply {
     QByteArray bytes;
-    QString text;
+    QString text() const;  // the whole reply decoded from GBK
     QString type() const;  // the two characters at offset 16
     // Bytes offset..offset+size-1 decoded from GBK (what exists of them).
     QString field(int offset, int size) const;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "cardtext.h"
 #include "orv/gbk.h"
 #include "orv/hex.h"
 
@@ -10,10 +13,8 @@ namespace {
 using cardsim::Bytes;
 
 std::size_t used(const cardsim::CardFile& f) {
-    std::size_t n = 0;
-    for (const auto& r : f.records)
-        if (r[0] != 0xFF) ++n;
-    return n;
+    return static_cast<std::size_t>(
+        std::count_if(f.records.begin(), f.records.end(), orvtest::usedRecord));
 }
 
 TEST(Builder, RealisticCardHasGbkNameAndOneDailyRecordPerDay) {

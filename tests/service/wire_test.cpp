@@ -196,6 +196,7 @@ TEST(Reply, UnpackRewritesTheBinaryHeaderAsText) {
     const orv::wire::Reply r = orv::wire::unpack(frame);
     EXPECT_EQ(r.bytes.left(18), QByteArray("QVNX    00000271Q2"));
     EXPECT_EQ(r.type(), "Q2");
+    EXPECT_EQ(r.text(), "QVNX    00000271Q2");               // no binary left in the text
     EXPECT_EQ(orv::wire::unpack("QVNX12").bytes, "QVNX12");  // too short to hold a header
     EXPECT_EQ(orv::wire::unpack("QVNX12").type(), "");
 }

@@ -4,12 +4,9 @@
 
 namespace orvtest {
 
-namespace {
-// The builder marks unused records with a leading FF.
-bool used(const cardsim::Bytes& r) {
+bool usedRecord(const cardsim::Bytes& r) {
     return !r.empty() && r[0] != 0xFF;
 }
-}  // namespace
 
 std::string ef02Text(const cardsim::Card& card) {
     return orv::hex::encode(card.files.at(0xEF02).data);
@@ -18,7 +15,7 @@ std::string ef02Text(const cardsim::Card& card) {
 std::string ef04Text(const cardsim::Card& card) {
     std::string text;
     for (const auto& r : card.files.at(0xEF04).records) {
-        if (!used(r)) break;
+        if (!usedRecord(r)) break;
         if (!text.empty()) text += "##";
         text += orv::hex::encode(r);
     }
@@ -28,11 +25,11 @@ std::string ef04Text(const cardsim::Card& card) {
 std::string groupsText(const cardsim::Card& card, uint16_t file) {
     std::string text;
     for (const auto& r : card.files.at(file).records) {
-        if (!used(r)) break;
+        if (!usedRecord(r)) break;
         if (!text.empty()) text += "##";
         text += orv::hex::encode(r) + "|";
         for (const auto& sub : card.files.at(static_cast<uint16_t>(r[16] << 8 | r[17])).records) {
-            if (!used(sub)) break;
+            if (!usedRecord(sub)) break;
             text += orv::hex::encode(sub);
         }
     }

@@ -9,6 +9,9 @@
 
 namespace orvtest {
 
+// The builder marks unused records with a leading FF.
+bool usedRecord(const cardsim::Bytes& record);
+
 std::string ef02Text(const cardsim::Card& card);
 std::string ef04Text(const cardsim::Card& card);
 // EF06 or EF09: each record's hex, "|", its used sub-records; "##" between.
