@@ -1,0 +1,14 @@
+// GoogleTest entry for tests of the program's windows: a QApplication
+// exists, and message boxes are answered through the seam, never shown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "shell/MessageBox.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    orv::MessageBox::setAnswering(true);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
