@@ -96,6 +96,7 @@ MainWindow::MainWindow(Program& program, NetworkState& network, QWidget* parent)
     buildToolbar();
     buildStatusBar();
 
+    statusTimer_.setParent(this);
     statusTimer_.setObjectName(QStringLiteral("StatusTimer"));
     statusTimer_.setInterval(kStatusIntervalMs);
     connect(&statusTimer_, &QTimer::timeout, this, [this] { ShowStatus(false); });
