@@ -9,6 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+// Pictures compiled into a static library register by hand, outside any
+// namespace as the macro requires.
+static void initWizardResources() {
+    Q_INIT_RESOURCE(wizard);
+}
+
 namespace orv {
 
 namespace {
@@ -27,6 +33,7 @@ QLabel* namedLabel(const char* name, const QString& accessibleName, QWidget* par
 }  // namespace
 
 NaviWindow::NaviWindow(WizardContext context, QWidget* parent) : QDialog(parent) {
+    initWizardResources();
     setObjectName(QStringLiteral("frmNavi"));
     setWindowTitle(QStringLiteral("导航"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -8,6 +8,7 @@
 #include <QStyleFactory>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
+#include <cmath>
 
 namespace orv {
 
@@ -45,7 +46,7 @@ Grid::Grid(QWidget* parent) : QTableView(parent) {
     rows->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* cols = horizontalHeader();
     cols->setMinimumSectionSize(0);
-    cols->setDefaultSectionSize(GridModel::kDefaultColWidth);
+    cols->setDefaultSectionSize(toPixels(GridModel::kDefaultColWidth));
     cols->setHighlightSections(false);
     applyColWidth(0, model_.ColWidth(0));
 
@@ -66,7 +67,7 @@ Grid::Grid(QWidget* parent) : QTableView(parent) {
     });
     // A column the user drags wider keeps that width in the grid.
     connect(cols, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (!applyingWidth_) model_.setColWidth(section + 1, size);
+        if (!applyingWidth_) model_.setColWidth(section + 1, fromPixels(size));
     });
 }
 
@@ -76,14 +77,29 @@ Grid::~Grid() {
     setModel(nullptr);
 }
 
+double Grid::unit() const {
+    // The layouts' widths were set for a font whose digits are 6 pixels
+    // wide; a wider font gets wider columns, so that a 16-digit code still
+    // fits its column.
+    return std::max(1.0, fontMetrics().horizontalAdvance(QLatin1Char('0')) / 6.0);
+}
+
+int Grid::toPixels(int width) const {
+    return static_cast<int>(std::lround(width * unit()));
+}
+
+int Grid::fromPixels(int pixels) const {
+    return static_cast<int>(std::lround(pixels / unit()));
+}
+
 void Grid::applyColWidth(int col, int width) {
     if (col == 0) {
-        verticalHeader()->setFixedWidth(width);
+        verticalHeader()->setFixedWidth(toPixels(width));
         updateGeometries();
         return;
     }
     applyingWidth_ = true;
-    setColumnWidth(col - 1, width);
+    setColumnWidth(col - 1, toPixels(width));
     applyingWidth_ = false;
 }
 

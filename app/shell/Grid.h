@@ -51,6 +51,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // ColWidth is in pixels of the font the layouts were made for; the view
+    // scales it to the font in use.
+    double unit() const;
+    int toPixels(int width) const;
+    int fromPixels(int pixels) const;
     void applyColWidth(int col, int width);
     void applyWidthsFrom(int firstCol);
     void paintCorner();

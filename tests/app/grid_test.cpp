@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QStyleOption>
 #include <QTest>
+#include <cmath>
 
 #include "shell/Grid.h"
 #include "shell/GridModel.h"
@@ -270,6 +271,11 @@ protected:
         grid.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
     }
+    // A layout width in the pixels of the grid's font.
+    int px(int width) const {
+        const double unit = std::max(1.0, grid.fontMetrics().horizontalAdvance('0') / 6.0);
+        return static_cast<int>(std::lround(width * unit));
+    }
     Grid grid;
 };
 
@@ -284,7 +290,7 @@ TEST_F(GridWidget, HeadersShowRowZeroAndColumnZero) {
     EXPECT_EQ(shown->headerData(2, Qt::Vertical).toString(), "三");
     EXPECT_EQ(grid.horizontalHeader()->count(), 3);
     EXPECT_EQ(grid.verticalHeader()->count(), 4);
-    EXPECT_EQ(grid.verticalHeader()->width(), 24);
+    EXPECT_EQ(grid.verticalHeader()->width(), px(24));
     auto* corner = grid.findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_NE(corner, nullptr);
     EXPECT_EQ(corner->text(), "角");
@@ -296,16 +302,24 @@ TEST_F(GridWidget, HeadersShowRowZeroAndColumnZero) {
 }
 
 TEST_F(GridWidget, WidthsFollowTheModelBothWays) {
-    EXPECT_EQ(grid.columnWidth(0), 80);
+    EXPECT_EQ(grid.columnWidth(0), px(80));
     grid.setColWidth(2, 130);
-    EXPECT_EQ(grid.columnWidth(1), 130);
+    EXPECT_EQ(grid.columnWidth(1), px(130));
     grid.setCols(0);
     grid.setCols(5);
     grid.setColWidth(5, 45);
-    EXPECT_EQ(grid.columnWidth(1), 80);  // a new column has the default
-    EXPECT_EQ(grid.columnWidth(4), 45);
-    grid.horizontalHeader()->resizeSection(2, 150);  // the user drags it
+    EXPECT_EQ(grid.columnWidth(1), px(80));  // a new column has the default
+    EXPECT_EQ(grid.columnWidth(4), px(45));
+    grid.horizontalHeader()->resizeSection(2, px(150));  // the user drags it
     EXPECT_EQ(grid.ColWidth(3), 150);
+}
+
+// Widths were made for a font with 6-pixel digits; in a wider font a
+// machine number still fits the 110 its column is given.
+TEST_F(GridWidget, WidthsGrowWithTheFont) {
+    grid.setColWidth(1, 110);
+    const int digits = grid.fontMetrics().horizontalAdvance(QStringLiteral("4990000000123456"));
+    EXPECT_GE(grid.columnWidth(0), std::max(110, digits));
 }
 
 TEST_F(GridWidget, MouseUpComesForEveryButtonOverCellsAndHeaders) {
