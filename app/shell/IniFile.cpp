@@ -1,6 +1,7 @@
 #include "shell/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "shell/IniDocument.h"
@@ -39,10 +40,17 @@ QString nulList(const QList<QByteArray>& items, qsizetype buffer) {
 
 }  // namespace
 
-QByteArray IniFile::read() const {
+std::optional<QByteArray> IniFile::load() const {
     QFile f(filename_);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
+    if (!f.open(QIODevice::ReadOnly)) {
+        // Only a file that is not there reads as empty; one that is there
+        // but refuses to be read (permissions, a folder) is unreadable.
+        if (!QFileInfo(filename_).exists()) return QByteArray();
+        return std::nullopt;
+    }
+    QByteArray content = f.readAll();
+    if (f.error() != QFileDevice::NoError) return std::nullopt;  // an I/O error part-way
+    return content;
 }
 
 bool IniFile::write(const QByteArray& content) const {
@@ -55,7 +63,9 @@ bool IniFile::write(const QByteArray& content) const {
 template <typename Edit>
 bool IniFile::edit(Edit&& change) {
     if (filename_.isEmpty()) return false;
-    IniDocument doc = IniDocument::parse(read());
+    const std::optional<QByteArray> content = load();
+    if (!content) return false;
+    IniDocument doc = IniDocument::parse(*content);
     change(doc);
     return write(doc.serialize());
 }

@@ -1,12 +1,16 @@
 // clsIniFile: the settings file, read and written at once on every call
 // (nothing is cached), with the behaviour of the Windows private-profile
 // functions the program relies on. Values are GBK on disk; lines end CR LF;
-// the file is created by the first write.
+// a missing file is created by the first write. A file that exists but
+// cannot be read gives the defaults to every read, and every write fails
+// and leaves it as it is: a write keeps the file's other content, which it
+// could not know.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 namespace orv {
 
@@ -22,7 +26,8 @@ public:
     QString GetSectionData(const QString& section) const;
     // Deletes the key; a null key (QString()) deletes the whole section.
     bool DeleteSetting(const QString& section, const QString& key = QString());
-    // Writes the value's text; false without writing when it has none.
+    // Writes the value's text; false without writing when it has none or
+    // the file cannot be read.
     bool SaveSetting(const QString& section, const QString& key, const QVariant& value);
     // The value, cut to 254 bytes; `def` when the key is missing or empty.
     QString GetSetting(const QString& section, const QString& key, const QString& def) const;
@@ -34,7 +39,10 @@ public:
     void setFilename(const QString& f) { filename_ = f; }
 
 private:
-    QByteArray read() const;
+    // The file's bytes: empty when it does not exist, nullopt when it
+    // exists but cannot be read.
+    std::optional<QByteArray> load() const;
+    QByteArray read() const { return load().value_or(QByteArray()); }
     bool write(const QByteArray& content) const;
     template <typename Edit>
     bool edit(Edit&& change);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPoint>
 
+#include "nopermission.h"
 #include "shell/IniFile.h"
 #include "shell/Text.h"
 #include "tempdir.h"
@@ -56,6 +59,36 @@ TEST_F(IniTest, FirstWriteCreatesTheFileWithCrLf) {
     EXPECT_EQ(content(), "[SYSTEM]\r\nIP=5.6.7.8\r\nPORT=8085\r\n[MSG]\r\na=" +
                              orv::toGbk(QStringLiteral("通知")).toStdString() + "\r\n");
     EXPECT_FALSE(f.SaveSetting("SYSTEM", "X", QPoint(1, 2)));  // no text form
+}
+
+// Regression: a file that exists but could not be read was replaced by the
+// next write, holding only the key written.
+TEST_F(IniTest, UnreadableFileGivesDefaultsAndIsNeverReplaced) {
+    const std::string before = "[SYSTEM]\r\nIP=10.0.0.1\r\nPORT=8086\r\nREADER=COM3\r\n";
+    write(QByteArray::fromStdString(before));
+    {
+        orvtest::NoPermission denied(dir_.file("zelReader.ini"));
+        ASSERT_TRUE(denied.effective());
+        IniFile f = ini();
+        EXPECT_EQ(f.GetSetting("SYSTEM", "IP", "dflt"), "dflt");
+        QStringList names;
+        EXPECT_EQ(f.GetSections(names), 0);
+        EXPECT_FALSE(f.SaveSetting("SYSTEM", "READER", "COM4"));
+        EXPECT_FALSE(f.DeleteSetting("SYSTEM", "IP"));
+        EXPECT_FALSE(f.DeleteSetting("SYSTEM"));
+        EXPECT_FALSE(f.SetSectionData("MSG", QStringLiteral("a=1")));
+    }
+    EXPECT_EQ(content(), before);
+    EXPECT_EQ(ini().GetSetting("SYSTEM", "READER", ""), "COM3");
+}
+
+TEST_F(IniTest, FolderInPlaceOfTheFileIsUnreadableToo) {
+    const QString path = ini().Filename();
+    ASSERT_TRUE(QDir().mkdir(path));
+    IniFile f = ini();
+    EXPECT_EQ(f.GetSetting("SYSTEM", "IP", "dflt"), "dflt");
+    EXPECT_FALSE(f.SaveSetting("SYSTEM", "IP", "1.2.3.4"));
+    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 TEST_F(IniTest, NewKeysGoAfterTheSectionsLastEntry) {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "nopermission.h"
 #include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
 #include "shell/TempFile.h"
@@ -95,6 +96,27 @@ TEST_F(SettingsTest, TransactionCounterStartsAtTwoAndCounts) {
     EXPECT_EQ(f.GetSetting("SYSTEM", "SN", ""), "3");
     write("[SYSTEM]\r\nSN=garbage\r\n");
     EXPECT_EQ(orv::NextTransactionNumber(f), 2);
+}
+
+// Regression: with the file unreadable, saving the reader or counting a
+// transaction wrote a file holding only that key: the server address was
+// lost and the counter started again.
+TEST_F(SettingsTest, UnreadableFileKeepsTheServerAndTheCounter) {
+    const std::string before = "[SYSTEM]\r\nIP=192.0.2.7\r\nPORT=9000\r\nSN=41\r\n";
+    write(before);
+    {
+        orvtest::NoPermission denied(dir_.file("zelReader.ini"));
+        ASSERT_TRUE(denied.effective());
+        IniFile f = ini();
+        orv::SystemSettings s = orv::LoadSettings(f, readers({}));
+        EXPECT_EQ(s.IP, "127.0.0.1");  // defaults, as for a missing file
+        s.READER = "COM2";
+        orv::SaveReaderSetting(f, s);
+        orv::NextTransactionNumber(f);
+    }
+    EXPECT_EQ(orvtest::readFile(dir_.file("zelReader.ini")), before);
+    IniFile f = ini();
+    EXPECT_EQ(orv::NextTransactionNumber(f), 42);
 }
 
 TEST(TempFile, CreatesUniqueEmptyFilesWithAShortPrefix) {
