@@ -56,7 +56,8 @@ typedef void(ZEL_CALL* ZelProgress)(int32_t record, int32_t subRecord, int32_t* 
  * code page on Windows; SetReader takes them back the same way. */
 ZEL_API int32_t ZEL_CALL GetReaderList(zel_char16** out);
 /* "COMn": serial port n; "USB": serial port 100; anything else a PC/SC
- * reader name. A name of 100 characters or more is taken as empty.
+ * reader name. A name of 100 bytes or more (as passed to PC/SC) is taken
+ * as empty.
  * Closes any open session. Always 0. */
 ZEL_API int32_t ZEL_CALL SetReader(const zel_char16* name);
 /* Opens a session and resets the card. 0, or -1 .. -8, or a serial code. */
