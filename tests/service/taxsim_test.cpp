@@ -2,10 +2,8 @@
 // with a plain socket client and the real builders and classifier.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTcpSocket>
 
@@ -20,6 +18,7 @@
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Wire.h"
+#include "taxsim.h"
 #include "tempdir.h"
 #include "zellib.h"
 #include "zelreader.h"
@@ -28,43 +27,7 @@ namespace {
 
 using orv::RecordsDb;
 using orv::wire::ReplyAccumulator;
-
-class TaxSim {
-public:
-    TaxSim(const orvtest::TempDir& dir, const QString& scenario)
-        : log_(QString::fromStdString(dir.file("taxsim.jsonl"))) {
-        proc_.setReadChannel(QProcess::StandardError);
-        proc_.start(QString::fromStdString(orvtest::binDir() + "/taxsim"),
-                    {"--port", "0", "--scenario", scenario, "--log", log_});
-        EXPECT_TRUE(proc_.waitForStarted(5000));
-        // "taxsim: listening on 127.0.0.1:PORT"
-        while (port_ == 0 && proc_.waitForReadyRead(5000)) {
-            const QByteArray line = proc_.readAllStandardError();
-            const qsizetype colon = line.lastIndexOf(':');
-            if (line.contains("listening") && colon > 0)
-                port_ = line.mid(colon + 1).trimmed().toUShort();
-        }
-        EXPECT_NE(port_, 0);
-    }
-    ~TaxSim() {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-    quint16 port() const { return port_; }
-    QList<QJsonObject> lines() const {
-        QFile f(log_);
-        f.open(QIODevice::ReadOnly);
-        QList<QJsonObject> out;
-        for (const QByteArray& l : f.readAll().split('\n'))
-            if (!l.isEmpty()) out << QJsonDocument::fromJson(l).object();
-        return out;
-    }
-
-private:
-    QProcess proc_;
-    QString log_;
-    quint16 port_ = 0;
-};
+using orvtest::TaxSim;
 
 struct Exchange {
     QByteArray reply;

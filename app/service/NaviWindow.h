@@ -1,0 +1,53 @@
+// frmNavi, the modal operation wizard window ("导航"): the progress text,
+// the animation, the amount inputs and the two buttons, wired to the
+// Wizard that decides what they do.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "service/Wizard.h"
+#include "service/WizardView.h"
+
+class QLabel;
+class QLineEdit;
+class QMovie;
+class QPushButton;
+
+namespace orv {
+
+class NaviWindow : public QDialog, private WizardView {
+    Q_OBJECT
+public:
+    NaviWindow(WizardContext context, QWidget* parent = nullptr);
+    ~NaviWindow() override;
+
+    Wizard& wizard() { return *wizard_; }
+    // Sets the operation mode and runs the window's load.
+    void start(int mode);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void showTips(const QString& text) override;
+    void setButtons(bool okEnabled, bool cancelEnabled) override;
+    void openClip(const QString& path) override;
+    void playAnimation() override;
+    void stopAnimation() override;
+    void closeWizard() override;
+
+    QLabel* picLeft_;
+    QLabel* lblTips_;
+    QLabel* ani1_;
+    QLabel* lblInput_[3];
+    QLineEdit* txtJE_[3];
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+    QMovie* movie_ = nullptr;
+    std::unique_ptr<Wizard> wizard_;
+    bool closed_ = false;
+};
+
+}  // namespace orv
