@@ -38,16 +38,21 @@ QString RecordsDb::schema() {
 RecordsDb::OpenResult RecordsDb::open(const QString& path, QString* error) {
     if (!QFileInfo(path).isFile()) return OpenResult::Missing;
     close();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(kDriver), QLatin1String(kConnection));
-    db.setDatabaseName(path);
-    // SQLite opens any file lazily; reading the catalogue shows whether it is
-    // a database at all.
-    bool ok = db.open();
-    QString why = db.lastError().text();
-    if (ok) {
-        QSqlQuery probe(db);
-        ok = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
-        if (!ok) why = probe.lastError().text();
+    bool ok = false;
+    QString why;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QLatin1String(kDriver), QLatin1String(kConnection));
+        db.setDatabaseName(path);
+        // SQLite opens any file lazily; reading the catalogue shows whether it
+        // is a database at all.
+        ok = db.open();
+        why = db.lastError().text();
+        if (ok) {
+            QSqlQuery probe(db);
+            ok = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
+            if (!ok) why = probe.lastError().text();
+        }
     }
     if (!ok) {
         if (error) *error = why;

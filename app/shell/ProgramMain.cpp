@@ -1,0 +1,56 @@
+#include "shell/ProgramMain.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "shell/MainWindow.h"
+#include "shell/NetworkState.h"
+#include "shell/Program.h"
+#include "shell/ProgramFolder.h"
+#include "shell/SingleInstance.h"
+#include "shell/SmartCardService.h"
+#include "shell/Startup.h"
+
+namespace orv {
+
+void installTranslations(QCoreApplication& app, const QString& programFolder) {
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    auto* qt = new QTranslator(&app);
+    if (qt->load(chinese, QStringLiteral("qt"), QStringLiteral("_"),
+                 inFolder(programFolder, QStringLiteral("translations"))) ||
+        qt->load(chinese, QStringLiteral("qt"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(qt);
+    }
+}
+
+int programMain(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("orvane"));
+
+    SingleInstance instance(SingleInstance::runtimeFolder());
+    if (!instance.acquire()) {
+        // Another copy runs: bring it forward and leave without a trace.
+        instance.notifyRunning();
+        return 0;
+    }
+    const QString folder = programFolder();
+    installTranslations(app, folder);
+
+    Program program;
+    SystemSmartCardService service;
+    if (!startProgram(program, folder, StartupSteps{service, {}})) return 1;
+
+    SystemNetworkState network;
+    MainWindow window(program, network);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     &MainWindow::activate);
+    window.load();
+    window.show();
+    return app.exec();
+}
+
+}  // namespace orv

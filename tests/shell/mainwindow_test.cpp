@@ -1,0 +1,369 @@
+// The main window against the real card: each card-information command
+// runs the wizard through pcscd, vpcd and the virtual card, and the grid is
+// checked cell by cell against the bytes the card builder wrote.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "builder.h"
+#include "card/RecordsDb.h"
+#include "fakes.h"
+#include "orv/hex.h"
+#include "programfolder.h"
+#include "qtwait.h"
+#include "service/NaviWindow.h"
+#include "shell/Deployment.h"
+#include "shell/Grid.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageBox.h"
+#include "shell/NetworkState.h"
+#include "shell/Program.h"
+#include "shell/SmartCardService.h"
+#include "shell/Startup.h"
+#include "virtualreader.h"
+
+namespace {
+
+using cardsim::Bytes;
+using orv::MessageBox;
+
+class NoService : public orv::SmartCardService {
+public:
+    void start() override {}
+};
+
+class FixedNetwork : public orv::NetworkState {
+public:
+    bool up = true;
+    bool online() override { return up; }
+};
+
+// Big-endian two's complement of 2 or 4 bytes, unsigned for 1.
+qint64 number(const Bytes& b, std::size_t at, int width) {
+    quint32 v = 0;
+    for (int i = 0; i < width; ++i)
+        v = v << 8 | b[at + static_cast<std::size_t>(i)];
+    if (width == 2) return static_cast<qint16>(v);
+    if (width == 4) return static_cast<qint32>(v);
+    return v;
+}
+QString amount(const Bytes& b, std::size_t at) {
+    return QString::number(static_cast<double>(number(b, at, 4)) / 100.0, 'f', 2);
+}
+QString hexOf(const Bytes& b, std::size_t at, std::size_t n) {
+    return QString::fromStdString(orv::hex::encode(b.data() + at, n));
+}
+QString date(const Bytes& b, std::size_t at) {
+    const QString d = hexOf(b, at, 4);
+    return d.left(4) + "-" + d.mid(4, 2) + "-" + d.mid(6, 2);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageBox::takeShown();
+        orvtest::makeProgramFolder(dir_);
+        orvtest::writeSettings(dir_, {"READER=Virtual PCD 00 00"});
+    }
+    void TearDown() override {
+        window_.reset();
+        orv::RecordsDb::close();
+    }
+    void start(const cardsim::Card& card) {
+        card_ = card;
+        reader_.card().setCard(card);
+        reader_.insert();
+        program_.waiter = &waiter_;
+        NoService service;
+        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {service, {}}));
+        window_ = std::make_unique<orv::MainWindow>(program_, network_);
+        window_->load();
+        window_->show();
+        grid_ = window_->findChild<orv::Grid*>("Grid1");
+        ASSERT_NE(grid_, nullptr);
+    }
+    QAction* item(const char* name) { return window_->findChild<QAction*>(name); }
+    // Runs `act` on the wizard once it is open (it is modal: the command that
+    // opens it returns only when it closes).
+    void onWizard(std::function<void(orv::NaviWindow&)> act) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, act] {
+            if (auto* w = qobject_cast<orv::NaviWindow*>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                poll->stop();
+                act(*w);
+            }
+        });
+        poll->start(5);
+    }
+    static void press(orv::NaviWindow& w, const char* button) {
+        QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+    // The command with "确定" pressed in its wizard.
+    void readWith(const char* menuItem) {
+        onWizard([](orv::NaviWindow& w) { press(w, "cmdOK"); });
+        item(menuItem)->trigger();
+    }
+    bool gridShown() const {
+        return window_->findChild<QStackedWidget*>()->currentWidget() == grid_;
+    }
+    const Bytes& record(uint16_t file, std::size_t i) const {
+        return card_.files.at(file).records[i];
+    }
+    uint16_t subFile(uint16_t file, std::size_t i) const {
+        const Bytes& r = record(file, i);
+        return static_cast<uint16_t>(r[16] << 8 | r[17]);
+    }
+    QString cell(int row, int col) const { return grid_->Text(row, col); }
+
+    orvtest::TempDir dir_;
+    orvtest::VirtualReader reader_;
+    orvtest::FakeWaiter waiter_;
+    FixedNetwork network_;
+    orv::Program program_;
+    cardsim::Card card_;
+    std::unique_ptr<orv::MainWindow> window_;
+    orv::Grid* grid_ = nullptr;
+};
+
+TEST_F(MainWindowTest, BasicInformationShowsCodeAndName) {
+    const cardsim::CardSpec spec = cardsim::realisticSpec();
+    start(cardsim::build(spec));
+    readWith("mnuJBXX");
+    ASSERT_TRUE(gridShown());
+    EXPECT_EQ(grid_->Rows(), 2);
+    EXPECT_EQ(grid_->Cols(), 2);
+    EXPECT_EQ(cell(0, 1), "项目");
+    EXPECT_EQ(cell(1, 1), "纳税人编码");
+    EXPECT_EQ(cell(1, 2), QString::fromStdString(spec.taxpayerCode));
+    EXPECT_EQ(cell(2, 2), QString::fromStdString(spec.unitName));
+    EXPECT_EQ(window_->shownRows(), 2);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+}
+
+TEST_F(MainWindowTest, ThreeSummariesGiveValueColumnsTwoToFour) {
+    cardsim::CardSpec spec = cardsim::realisticSpec();
+    spec.machines.assign(3, cardsim::MachineSpec{});
+    start(cardsim::build(spec));
+    readWith("mnuSBHZ");
+    ASSERT_TRUE(gridShown());
+    EXPECT_EQ(grid_->Cols(), 4);
+    EXPECT_EQ(grid_->Rows(), 25);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const Bytes& r = record(0xEF04, static_cast<std::size_t>(i));
+        const int c = i + 2;
+        EXPECT_EQ(cell(1, c), hexOf(r, 0, 1));
+        EXPECT_EQ(cell(2, c), hexOf(r, 1, 8));
+        EXPECT_EQ(cell(3, c), date(r, 9));
+        EXPECT_EQ(cell(4, c), date(r, 13));
+        EXPECT_EQ(cell(5, c), QString::number(number(r, 17, 4)));
+        EXPECT_EQ(cell(6, c), QString::number(number(r, 21, 2)));
+        EXPECT_EQ(cell(9, c), amount(r, 31));
+        EXPECT_EQ(cell(15, c), amount(r, 55));
+        EXPECT_EQ(cell(21, c), amount(r, 79));
+        EXPECT_EQ(cell(24, c), hexOf(r, 88, 4));
+        EXPECT_EQ(cell(25, c), hexOf(r, 92, 128));
+    }
+    EXPECT_EQ(window_->shownRows(), 25);
+}
+
+TEST_F(MainWindowTest, InvoiceRollsOfEveryMachineStandTogether) {
+    cardsim::Card card = cardsim::build(cardsim::realisticSpec());  // 2 machines, 3 rolls each
+    // The first roll's amount: all bits set reads as one fen below zero.
+    const uint16_t rolls0 = static_cast<uint16_t>(card.files[0xEF06].records[0][16] << 8 |
+                                                  card.files[0xEF06].records[0][17]);
+    std::fill_n(card.files[rolls0].records[0].begin() + 21, 4, 0xFF);
+    start(card);
+    readWith("mnuFPSYXX");
+    ASSERT_TRUE(gridShown());
+    EXPECT_EQ(window_->shownRows(), 6);
+    EXPECT_EQ(cell(0, 1), " 机器编号");
+    int row = 1;
+    for (std::size_t m = 0; m < 2; ++m) {
+        const QString machine = hexOf(record(0xEF06, m), 0, 8);
+        for (std::size_t k = 0; k < 3; ++k, ++row) {
+            SCOPED_TRACE(row);
+            const Bytes& s = card_.files.at(subFile(0xEF06, m)).records[k];
+            EXPECT_EQ(cell(row, 1), machine);
+            EXPECT_EQ(cell(row, 2), hexOf(s, 0, 10));
+            EXPECT_EQ(cell(row, 3), QString::number(number(s, 10, 4)));
+            EXPECT_EQ(cell(row, 5), QString::number(number(s, 18, 1)));
+            EXPECT_EQ(cell(row, 9), amount(s, 25));
+            EXPECT_EQ(cell(row, 10), date(s, 29));
+            EXPECT_EQ(cell(row, 11), date(s, 33));
+        }
+    }
+    EXPECT_EQ(cell(1, 8), "-0.01");
+}
+
+TEST_F(MainWindowTest, DailyRecordsStopAtTwoHundredAMachine) {
+    cardsim::CardSpec spec = cardsim::realisticSpec();
+    spec.periodEnd = std::chrono::year_month_day(std::chrono::sys_days(spec.periodStart) +
+                                                 std::chrono::days(249));
+    spec.machines = {cardsim::MachineSpec{3, 250}, cardsim::MachineSpec{3, 31}};
+    start(cardsim::build(spec));
+    readWith("mnuRJYJL");
+    ASSERT_TRUE(gridShown());
+    EXPECT_EQ(window_->shownRows(), 231);
+    EXPECT_EQ(grid_->Rows(), 231);
+    const Bytes& last = card_.files.at(subFile(0xEF09, 0)).records[199];
+    EXPECT_EQ(cell(200, 1), hexOf(record(0xEF09, 0), 0, 8));
+    EXPECT_EQ(cell(200, 2), date(last, 0));
+    EXPECT_EQ(cell(200, 3), QString::number(number(last, 4, 2)));
+    EXPECT_EQ(cell(200, 7), amount(last, 16));
+    EXPECT_EQ(cell(200, 19), hexOf(last, 64, 128));
+    EXPECT_EQ(cell(201, 1), hexOf(record(0xEF09, 1), 0, 8));  // the next machine follows
+    EXPECT_EQ(cell(201, 2), date(card_.files.at(subFile(0xEF09, 1)).records[0], 0));
+}
+
+TEST_F(MainWindowTest, CancelDuringADailyRecordReadClosesWithoutShowing) {
+    cardsim::CardSpec spec = cardsim::realisticSpec();
+    spec.machines = {cardsim::MachineSpec{3, 200}};
+    start(cardsim::build(spec));
+    cardsim::Faults slow;
+    slow.delay = std::chrono::milliseconds(2);
+    reader_.card().setFaults(slow);
+    bool cancelled = false;
+    onWizard([&](orv::NaviWindow& w) {
+        auto* poll = new QTimer(&w);
+        QObject::connect(poll, &QTimer::timeout, [&w, poll, &cancelled] {
+            auto* ok = w.findChild<QPushButton*>("cmdOK");
+            auto* cancel = w.findChild<QPushButton*>("cmdCancel");
+            if (!ok->isEnabled() && cancel->isEnabled() && !cancelled) {
+                cancelled = true;
+                poll->stop();
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            }
+        });
+        poll->start(5);
+        press(w, "cmdOK");
+    });
+    item("mnuRJYJL")->trigger();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(gridShown());
+    EXPECT_TRUE(program_.currentCard.ef09.isEmpty());
+    EXPECT_EQ(window_->shownRows(), 0);
+}
+
+TEST_F(MainWindowTest, ExportMenuOpensOnARightClickOnlyWhenRowsAreShown) {
+    cardsim::CardSpec spec = cardsim::realisticSpec();
+    spec.machines = {cardsim::MachineSpec{3, 0}};  // no daily records
+    start(cardsim::build(spec));
+    auto* menu = window_->findChild<QMenu*>("mnuExport");
+    readWith("mnuRJYJL");
+    ASSERT_TRUE(gridShown());
+    EXPECT_EQ(window_->shownRows(), 0);
+    QTest::mouseClick(grid_->viewport(), Qt::RightButton);
+    EXPECT_FALSE(menu->isVisible());
+    readWith("mnuJBXX");
+    QTest::mouseClick(grid_->viewport(), Qt::RightButton);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
+    start(cardsim::build(cardsim::realisticSpec()));
+    EXPECT_EQ(window_->windowTitle(), orv::MainWindow::caption());
+    EXPECT_TRUE(window_->windowTitle().startsWith("Orvane   服务电话："));
+    for (const char* enabled : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit"})
+        EXPECT_TRUE(item(enabled)->isEnabled()) << enabled;
+    for (const char* later : {"mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC", "mnuCXCBS", "mnuFWQ",
+                              "mnuSYSC", "mnuAbout", "mnuBWSKFP"})
+        EXPECT_FALSE(item(later)->isEnabled()) << later;
+    const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
+    ASSERT_EQ(exports.size(), 3);
+    for (QAction* a : exports)
+        EXPECT_FALSE(a->isEnabled());
+    // Every toolbar button: named by its key, read by its caption, usable
+    // exactly when its menu item is.
+    const QList<std::pair<const char*, const char*>> buttons = {
+        {"TAX", "mnuCBS"},        {"ICHZ", "mnuSBHZ"}, {"ICFP", "mnuFPSYXX"},
+        {"ICRJY", "mnuRJYJL"},    {"QCB", "mnuCXCBS"}, {"QJS", "mnuCXJSJL"},
+        {"INVOICE", "mnuBWSKFP"}, {"SZ", "mnuFWQ"},    {"EXIT", "mnuExit"}};
+    auto* toolbar = window_->findChild<QToolBar*>("zelToolbar");
+    for (const auto& [key, menuItem] : buttons) {
+        auto* b = toolbar->findChild<QToolButton*>(key);
+        ASSERT_NE(b, nullptr) << key;
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << key;
+        EXPECT_EQ(b->isEnabled(), item(menuItem)->isEnabled()) << key;
+    }
+    // Every named menu item and menu reads as its caption.
+    for (QAction* a : window_->findChildren<QAction*>()) {
+        if (!a->isSeparator() && !a->objectName().isEmpty()) {
+            EXPECT_FALSE(a->text().isEmpty()) << a->objectName().toStdString();
+        }
+    }
+    window_->toolbarClicked("NOPE");  // nothing happens
+    EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, StatusBarShowsSettingsNetworkReaderAndDate) {
+    orvtest::writeSettings(dir_, {"READER=Virtual PCD 00 00", "IP=10.1.2.3", "PORT=9000"});
+    network_.up = false;
+    start(cardsim::build(cardsim::realisticSpec()));
+    auto pane = [&](const char* key) { return window_->findChild<QLabel*>(key)->text(); };
+    EXPECT_EQ(pane("IP"), "服务器地址：10.1.2.3");
+    EXPECT_EQ(pane("PORT"), "服务器端口：9000");
+    EXPECT_EQ(pane("INET"), "互联网：离线");
+    EXPECT_EQ(pane("SERVER"), "服务器：未连接");
+    EXPECT_EQ(pane("READER"), "读卡器：已连接");
+    EXPECT_EQ(pane("DATE"), QDate::currentDate().toString("yyyy年MM月dd日"));
+    network_.up = true;
+    window_->findChild<QTimer*>("StatusTimer")->setInterval(1);
+    EXPECT_TRUE(orvtest::waitFor([&] { return pane("INET") == "互联网：在线"; }));
+    EXPECT_EQ(orv::MainWindow::attributionFor(1280),
+              QString::fromUtf8(orv::deployment::kAttribution));
+    EXPECT_NE(orv::MainWindow::attributionFor(1024), orv::MainWindow::attributionFor(1280));
+}
+
+TEST_F(MainWindowTest, ASecondCopyBringsTheMinimisedWindowBack) {
+    start(cardsim::build(cardsim::realisticSpec()));
+    window_->showMinimized();
+    ASSERT_TRUE(window_->isMinimized());
+    window_->activate();
+    EXPECT_FALSE(window_->isMinimized());
+    EXPECT_TRUE(window_->isVisible());
+}
+
+// Run with the smart-card service out of reach (its own CTest entry): no
+// reader answers, and no wizard opens.
+TEST(MainWindowNoReader, CardCommandsSayTheReaderIsNotConnected) {
+    MessageBox::takeShown();
+    orvtest::TempDir dir;
+    orvtest::makeProgramFolder(dir);
+    orvtest::FakeWaiter waiter;
+    orv::Program program;
+    program.waiter = &waiter;
+    NoService service;
+    ASSERT_TRUE(orv::startProgram(program, orvtest::folderOf(dir), {service, {}}));
+    FixedNetwork network;
+    {
+        orv::MainWindow window(program, network);
+        window.load();
+        EXPECT_EQ(window.findChild<QLabel*>("READER")->text(), "读卡器：未连接");
+        for (const char* name : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL"}) {
+            window.findChild<QAction*>(name)->trigger();
+            const auto shown = MessageBox::takeShown();
+            ASSERT_EQ(shown.size(), 1) << name;
+            EXPECT_EQ(shown[0].text, "读卡器未连接，请检查后重试。");
+            EXPECT_EQ(shown[0].caption, "提示");
+            EXPECT_EQ(shown[0].icon, MessageBox::Icon::Information);
+        }
+        EXPECT_EQ(window.findChild<orv::NaviWindow*>(), nullptr);
+    }
+    orv::RecordsDb::close();
+}
+
+}  // namespace

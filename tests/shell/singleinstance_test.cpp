@@ -1,0 +1,101 @@
+// One copy per user: the lock, the call to the front, and the leftovers of
+// a copy that crashed; then the real program started twice.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <filesystem>
+
+#include "programfolder.h"
+#include "qtwait.h"
+#include "shell/SingleInstance.h"
+#include "zellib.h"
+
+namespace {
+
+using orv::SingleInstance;
+using orvtest::folderOf;
+
+TEST(SingleInstance, SecondCopyCallsTheFirstToTheFront) {
+    orvtest::TempDir dir;
+    SingleInstance first(folderOf(dir));
+    ASSERT_TRUE(first.acquire());
+    QSignalSpy called(&first, &SingleInstance::activationRequested);
+    SingleInstance second(folderOf(dir));
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(second.notifyRunning());
+    EXPECT_TRUE(orvtest::waitFor([&] { return called.count() == 1; }));
+}
+
+TEST(SingleInstance, LeftoversOfACrashedCopyDoNotBlockTheNext) {
+    orvtest::TempDir dir;
+    // A lock whose process is gone, and the socket file it left.
+    orvtest::writeFile(dir.file("orvane.lock"),
+                       "999999\norvane\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    orvtest::writeFile(dir.file("orvane"), "");
+    SingleInstance first(folderOf(dir));
+    ASSERT_TRUE(first.acquire());
+    QSignalSpy called(&first, &SingleInstance::activationRequested);
+    EXPECT_TRUE(SingleInstance(folderOf(dir)).notifyRunning());
+    EXPECT_TRUE(orvtest::waitFor([&] { return called.count() == 1; }));
+}
+
+TEST(SingleInstance, NobodyToCallWhenNoCopyRuns) {
+    orvtest::TempDir dir;
+    EXPECT_FALSE(SingleInstance(folderOf(dir)).notifyRunning(200));
+}
+
+// The program itself, twice, from one program folder: the second start
+// leaves without a window, a message or a line in the log. A stand-in for
+// systemctl records the service request.
+TEST(SingleInstance, SecondStartOfTheProgramLeavesNoTrace) {
+    namespace fs = std::filesystem;
+    orvtest::TempDir dir, runtime, tools;
+    orvtest::makeProgramFolder(dir);
+    fs::copy_file(fs::path(ORV_PROGRAM_DIR) / "orvane", dir.path() / "orvane");
+    orvtest::writeFile(tools.file("systemctl"),
+                       "#!/bin/sh\necho \"$@\" >> " + tools.file("systemctl.log") + "\n");
+    fs::permissions(tools.file("systemctl"), fs::perms::owner_all);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", folderOf(runtime));
+    env.insert("PATH", folderOf(tools) + ":" + env.value("PATH"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(folderOf(dir) + "/orvane", {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    const QString logFolder = folderOf(dir) + "/Log";
+    auto logText = [&] {
+        QByteArray all;
+        for (const QString& f : QDir(logFolder).entryList(QDir::Files)) {
+            QFile file(logFolder + "/" + f);
+            if (file.open(QIODevice::ReadOnly)) all += file.readAll();
+        }
+        return all;
+    };
+    // Up once it listens on its socket.
+    ASSERT_TRUE(orvtest::waitFor([&] { return QFile::exists(folderOf(runtime) + "/orvane"); }))
+        << first.readAllStandardError().toStdString();
+    ASSERT_TRUE(orvtest::waitFor([&] { return logText().contains("Start V"); }));
+    const QByteArray before = logText();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(folderOf(dir) + "/orvane", {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(logText(), before);
+    EXPECT_EQ(QDir(logFolder).entryList(QDir::Files).size(), 1);
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    first.waitForFinished(5000);
+    EXPECT_EQ(orvtest::readFile(tools.file("systemctl.log")),
+              "--no-ask-password enable --now pcscd.socket\n");
+}
+
+}  // namespace
