@@ -55,11 +55,12 @@ Ef02 parseEf02(const QString& hex) {
     e.yylx = hexField(hex, 18, 1);
     e.yybb = hexField(hex, 19, 1);
     e.fci = hexField(hex, 20, 1);
+    // The name ends at its first NUL (a zero-padded name may carry spaces
+    // after the zeros); what is left is trimmed of the padding spaces only.
     QByteArray name = HexToBytes(hex.mid(42));
-    // Trailing NULs of a zero-padded name would only be noise in the name.
-    while (name.endsWith('\0'))
-        name.chop(1);
-    e.dwmc = fromGbk(name).trimmed();
+    const qsizetype nul = name.indexOf('\0');
+    if (nul >= 0) name.truncate(nul);
+    e.dwmc = trimSpaces(fromGbk(name));
     return e;
 }
 

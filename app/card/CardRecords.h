@@ -18,7 +18,7 @@ double amountValue(qint64 fen);
 
 struct Ef02 {
     QString skjsl, nsrbm, yyqyrq, yyyxrq, yylx, yybb, fci;  // hex; dates as 8 digits
-    QString dwmc;                                           // GBK name, trimmed
+    QString dwmc;  // GBK name up to its first NUL, spaces trimmed
 };
 Ef02 parseEf02(const QString& hex);
 

@@ -87,7 +87,7 @@ bool RecordsStore::insertOperation(CardData& c, const char* resultColumn, int re
              << QStringLiteral("je");
         v << c.xssr1 << c.xssr2 << c.xssr3 << c.nsje;
     }
-    RowInsert insert(db_, "sbjs", cols);
+    RowInsert insert(db_, "sbjs", cols, binding_);
     if (!insert.run(v, error)) return false;
     c.rID = insert.lastId();
     return true;
@@ -111,7 +111,8 @@ bool RecordsStore::saveEf02(const CardData& c, QString* error) {
     RowInsert insert(db_, "ef02",
                      {QStringLiteral("skjsl"), QStringLiteral("nsrbm"), QStringLiteral("yyqyrq"),
                       QStringLiteral("yyyxrq"), QStringLiteral("yylx"), QStringLiteral("yybb"),
-                      QStringLiteral("fci"), QStringLiteral("dwmc"), QStringLiteral("cbid")});
+                      QStringLiteral("fci"), QStringLiteral("dwmc"), QStringLiteral("cbid")},
+                     binding_);
     return insert.run({e.skjsl, e.nsrbm, e.yyqyrq, e.yyyxrq, e.yylx, e.yybb, e.fci, e.dwmc, c.rID},
                       error);
 }
@@ -125,7 +126,7 @@ bool RecordsStore::saveEf04(const CardData& c, const QString& nsrmc, QString* er
         << QStringList{QStringLiteral("zcfpzje"), QStringLiteral("tpzje"), QStringLiteral("ztz"),
                        QStringLiteral("mac"),     QStringLiteral("sign1"), QStringLiteral("sign2"),
                        QStringLiteral("cbid"),    QStringLiteral("nsrmc")};
-    RowInsert insert(db_, "ef04", cols);
+    RowInsert insert(db_, "ef04", cols, binding_);
     if (!insert.ok(error)) return false;
     for (const card::Ef04& e : card::parseEf04(c.ef04)) {
         QVariantList v{e.hzbz, e.skkbh, e.sjqsrq, e.sjjzrq, e.zcfpfs, e.tpfs, e.fpfs, e.szsm};
@@ -144,7 +145,8 @@ bool RecordsStore::saveEf06(const CardData& c, const QString& nsrmc, QString* er
                       QStringLiteral("fpzzh"), QStringLiteral("zcfpfs"), QStringLiteral("tpfs"),
                       QStringLiteral("fpfs"), QStringLiteral("zcfpzje"), QStringLiteral("tpzje"),
                       QStringLiteral("kpqssj"), QStringLiteral("kpjzsj"), QStringLiteral("cbid"),
-                      QStringLiteral("nsrmc")});
+                      QStringLiteral("nsrmc")},
+                     binding_);
     if (!insert.ok(error)) return false;
     for (const card::Group& g : card::splitGroups(c.ef06, card::kInvoiceRollChars)) {
         for (const QString& sub : g.subs) {
@@ -166,7 +168,7 @@ bool RecordsStore::saveEf09(const CardData& c, const QString& nsrmc, QString* er
         << numbered("zcfpje") << numbered("tpje")
         << QStringList{QStringLiteral("sign1"), QStringLiteral("sign2"), QStringLiteral("cbid"),
                        QStringLiteral("nsrmc")};
-    RowInsert insert(db_, "ef09", cols);
+    RowInsert insert(db_, "ef09", cols, binding_);
     if (!insert.ok(error)) return false;
     for (const card::Group& g : card::splitGroups(c.ef09, card::kDailyRecordChars)) {
         for (const QString& sub : g.subs) {
@@ -221,7 +223,8 @@ bool RecordsStore::SaveEf01(CardData& c, QString* error) {
     if (ok && !c.ef01.isEmpty()) {
         // Finalized before the commit.
         RowInsert insert(db_, "ef01",
-                         {QStringLiteral("dat"), QStringLiteral("cbid"), QStringLiteral("nsrmc")});
+                         {QStringLiteral("dat"), QStringLiteral("cbid"), QStringLiteral("nsrmc")},
+                         binding_);
         const QString nsrmc = card::parseEf02(c.ef02).dwmc;
         for (const QString& piece : c.ef01.split(QStringLiteral("##"))) {
             ok = insert.run({piece, c.rID, nsrmc}, error);

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include "card/RowInsert.h"
 #include "orv/clock.h"
 
 namespace orv {
@@ -14,8 +15,10 @@ class CardData;
 
 class RecordsStore {
 public:
-    explicit RecordsStore(QSqlDatabase db, const Clock& clock = SystemClock::instance())
-        : db_(std::move(db)), clock_(clock) {}
+    // `binding`: how the rows are inserted (see RowInsert); tests force Qt's.
+    explicit RecordsStore(QSqlDatabase db, const Clock& clock = SystemClock::instance(),
+                          RowInsert::Binding binding = RowInsert::Binding::Fastest)
+        : db_(std::move(db)), clock_(clock), binding_(binding) {}
 
     // A new operation row with the copy-tax result, then the card's
     // ef02/ef04/ef06/ef09 rows; sets card.rID.
@@ -42,6 +45,7 @@ private:
 
     QSqlDatabase db_;
     const Clock& clock_;
+    RowInsert::Binding binding_;
 };
 
 }  // namespace orv

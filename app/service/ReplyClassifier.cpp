@@ -5,6 +5,7 @@
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Texts.h"
+#include "shell/Text.h"
 
 namespace orv {
 
@@ -100,7 +101,7 @@ bool ReplyClassifier::k4(const wire::Reply& r) {
     const qint64 length = r.integerField(238, 15);
     if (length > 0)
         card_.replyData =
-            r.field(253, static_cast<int>(qMin<qint64>(length, wire::kMaxReply))).trimmed();
+            trimSpaces(r.field(253, static_cast<int>(qMin<qint64>(length, wire::kMaxReply))));
     if (card_.ywlx == QLatin1String("05") && length >= 1) {
         run_.step = 10;
         return true;

@@ -1,11 +1,33 @@
 #include "service/Wire.h"
 
+#include <cmath>
+
 #include "shell/Text.h"
 
 namespace orv::wire {
 
 namespace {
 const QByteArray kMagic("QVNX");
+
+// An optional sign, then ASCII digits with at most one point when `point`
+// is allowed, and at least one digit. Qt's own conversions would also take
+// exponents, "inf", "nan" and blanks other than spaces.
+bool plainNumber(const QString& t, bool point) {
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) ++i;
+    bool digits = false, seenPoint = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits = true;
+        } else if (point && !seenPoint && c == QLatin1Char('.')) {
+            seenPoint = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
 
 void putLittleEndian(QByteArray& b, int offset, qint32 v) {
     const auto u = static_cast<quint32>(v);
@@ -72,16 +94,24 @@ QString Reply::field(int offset, int size) const {
     return fromGbk(bytes.mid(offset, size));
 }
 
+QString Reply::trimmedField(int offset, int size) const {
+    return trimSpaces(field(offset, size));
+}
+
 qint64 Reply::integerField(int offset, int size) const {
+    const QString t = trimmedField(offset, size);
+    if (!plainNumber(t, false)) return 0;
     bool ok = false;
-    const qint64 v = trimmedField(offset, size).toLongLong(&ok);
-    return ok ? v : 0;
+    const qint64 v = t.toLongLong(&ok);
+    return ok ? v : 0;  // past 64 bits
 }
 
 double Reply::decimalField(int offset, int size) const {
+    const QString t = trimmedField(offset, size);
+    if (!plainNumber(t, true)) return 0.0;
     bool ok = false;
-    const double v = trimmedField(offset, size).toDouble(&ok);
-    return ok ? v : 0.0;
+    const double v = t.toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0.0;
 }
 
 Reply unpack(const QByteArray& received) {

@@ -57,8 +57,11 @@ struct Reply {
     QString type() const;  // the two characters at offset 16
     // Bytes offset..offset+size-1 decoded from GBK (what exists of them).
     QString field(int offset, int size) const;
-    QString trimmedField(int offset, int size) const { return field(offset, size).trimmed(); }
-    // A number field; 0 when it is not a number.
+    // The field without the spaces around it (other blanks are content).
+    QString trimmedField(int offset, int size) const;
+    // A number field; 0 when it is not a number. Only plain decimal text
+    // counts: an optional sign and digits (integer), or digits with at most
+    // one point (decimal), spaces around it; no exponent, "inf" or "nan".
     qint64 integerField(int offset, int size) const;
     double decimalField(int offset, int size) const;
 };

@@ -50,6 +50,25 @@ TEST(Ef02, FieldsAndGbkNameOfBothSizes) {
     EXPECT_EQ(parseEf02("").dwmc, "");
 }
 
+// Regression: the name was trimmed of every blank, and a name padded with
+// zero bytes and then spaces kept its NULs.
+TEST(Ef02, NameEndsAtItsFirstNulAndLosesOnlySpaces) {
+    auto nameOf = [](const QString& name, const char* after) {
+        Record r(221, "20");
+        const QString hex = QString::fromLatin1(orv::toGbk(name).toHex().toUpper()) + after;
+        r.at(21, hex);
+        return parseEf02(r.hex).dwmc;
+    };
+    EXPECT_EQ(nameOf(QStringLiteral("北京示例"), "0000"), QStringLiteral("北京示例"));
+    EXPECT_EQ(nameOf(QStringLiteral("北京"),
+                     "00"
+                     "4142"),
+              QStringLiteral("北京"));
+    EXPECT_EQ(nameOf(QStringLiteral("  北京"), ""), QStringLiteral("北京"));
+    EXPECT_EQ(nameOf(QStringLiteral("\u3000北京\t"), ""), QStringLiteral("\u3000北京\t"));
+    EXPECT_EQ(nameOf(QString(), "00"), QString());
+}
+
 TEST(Ef04, EveryFieldAtItsOffset) {
     Record r(220);
     r.at(0, "01").at(1, "7701000000000001").at(9, "20120301").at(13, "20120331");

@@ -142,6 +142,28 @@ TEST_F(ClassifierTest, K4AfterTheDeclarationWithAmountsTakesTheTax) {
     EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
 }
 
+// Regression: the texts lost every blank around them, so a status text of
+// full-width spaces counted as empty and "\t0\t" asked for the detail.
+TEST_F(ClassifierTest, ReplyTextsAreTrimmedOfSpacesOnly) {
+    const QString fullWidth = QStringLiteral("\u3000\u3000");
+    EXPECT_EQ(classify(reply("S2", {{70, fullWidth}, {220, "0"}})), 6);
+    EXPECT_EQ(card_.statusText, fullWidth);
+    EXPECT_EQ(scalar("select jg1 from sbjs order by id desc"), 2);
+    EXPECT_EQ(classify(reply("S2", {{130, "\t0\t"}})), 7);
+    EXPECT_EQ(card_.resultText, "\t0\t");
+    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, "4"}, {253, "\tab "}})), 10);
+    EXPECT_EQ(card_.replyData, "\tab");
+}
+
+// Regression: a tax amount of "inf" or "nan" became a number.
+TEST_F(ClassifierTest, TaxAmountThatIsNoPlainNumberIsZero) {
+    for (const char* amount : {"inf", "nan", "-INF", "1e308"}) {
+        card_.nsje = 1;
+        EXPECT_EQ(classify(reply("K4", {{70, "03"}, {72, "1"}, {73, amount}})), 11);
+        EXPECT_EQ(card_.nsje, 0.0) << amount;
+    }
+}
+
 TEST_F(ClassifierTest, OtherRepliesAreAbnormal) {
     for (const QByteArray& raw :
          {QByteArray("HELLO, THIS IS NOT A FRAME\r\n"), QByteArray("QVNX12"), QByteArray(),

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QTcpSocket>
 
+#include "RequestCheck.h"
 #include "appcard.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
@@ -223,6 +224,53 @@ TEST_F(TaxSimTest, ServerReportsWhatIsWrongWithARequest) {
     EXPECT_TRUE(lines[0]["errors"].toVariant().toStringList().contains("body CRC is wrong"));
     EXPECT_TRUE(lines[1]["ok"].toBool());
     EXPECT_FALSE(lines[2]["ok"].toBool());
+}
+
+// Regression: a detail report whose EF06 (or EF06 and EF09) was empty held
+// no single "#" between files and was refused as not EF04#EF06#EF09.
+TEST(RequestCheck, DetailReportMayHaveEmptyFiles) {
+    const orv::CardData full = orvtest::cardDataFrom(cardsim::realisticSpec());
+    ASSERT_TRUE(full.ef04.contains("##") && full.ef06.contains("##") && full.ef09.contains("##"));
+    const struct {
+        bool ef04, ef06, ef09;  // which files keep their records
+    } rows[] = {{true, false, true},  {true, false, false}, {false, false, true},
+                {false, true, false}, {true, true, false},  {false, false, false},
+                {true, true, true}};
+    for (const auto& row : rows) {
+        orv::CardData card = full;
+        card.rSn = "2012030300000042";
+        if (!row.ef04) card.ef04.clear();
+        if (!row.ef06) card.ef06.clear();
+        if (!row.ef09) card.ef09.clear();
+        orvtest::FakeClock clock;
+        orv::RunState run;
+        run.registerId = orv::registerIdFor(full);
+        orv::RequestBuilder builder{card, run, orvtest::libraryCrc, [] { return qint64{42}; },
+                                    clock};
+        card.joinS1(2);
+        builder.buildReport();
+        taxsim::RunContext context{run.registerId, card.rSn, 1, {}, {}};
+        const taxsim::Check c = taxsim::checkRequest(run.outgoing, context);
+        const std::string what = std::to_string(row.ef04) + std::to_string(row.ef06) +
+                                 std::to_string(row.ef09) + ": " +
+                                 c.errors.join("; ").toStdString();
+        EXPECT_TRUE(c.ok()) << what;
+        EXPECT_EQ(taxsim::splitDetailReport(card.s1),
+                  (QStringList{card.ef04, card.ef06, card.ef09}))
+            << what;
+    }
+}
+
+TEST(RequestCheck, DetailReportOfAnotherShapeIsRefused) {
+    const QString ef04(440, 'A'), group = QString(36, '0') + "|" + QString(74, '1');
+    for (const QString& data :
+         {QString(), QString("#"), QString("###"), ef04 + "#" + group + "#" + group + "#" + group,
+          ef04 + "###" + group, ef04 + "##" + ef04, group + "##" + group, "#" + ef04 + "###"}) {
+        EXPECT_EQ(taxsim::splitDetailReport(data), std::nullopt) << data.toStdString();
+    }
+    EXPECT_EQ(taxsim::splitDetailReport("##"), (QStringList{"", "", ""}));
+    EXPECT_EQ(taxsim::splitDetailReport(ef04 + "##" + ef04 + "##" + group),
+              (QStringList{ef04 + "##" + ef04, "", group}));
 }
 
 }  // namespace

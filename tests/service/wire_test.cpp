@@ -2,12 +2,15 @@
 // and the reply side of the wire: gathering, unpacking, fields, log form.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "fakes.h"
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Wire.h"
+#include "shell/Text.h"
 #include "tempdir.h"
 #include "zellib.h"
 #include "zelreader.h"
@@ -212,6 +215,71 @@ TEST(Reply, FieldsAreCutByByteOffsetAndNumbersDefaultToZero) {
     EXPECT_EQ(r.decimalField(140, 15), 0.0);  // not a number
     EXPECT_EQ(r.field(255, 10), "     ");     // only what exists
     EXPECT_EQ(r.field(400, 10), "");
+}
+
+// Regression: fields lost every blank around them (tabs, CR LF, full-width
+// spaces), so such texts read as empty or as a bare "0".
+TEST(Reply, FieldsAreTrimmedOfSpacesOnly) {
+    const struct {
+        QString text, trimmed;
+    } rows[] = {
+        {"  abc  ", "abc"},
+        {" \t0\t ", "\t0\t"},
+        {QStringLiteral("\u3000\u3000"), QStringLiteral("\u3000\u3000")},  // full-width
+        {" \r\nA B\n ", "\r\nA B\n"},
+        {"      ", ""},
+    };
+    for (const auto& row : rows) {
+        QByteArray b(100, ' ');
+        const QByteArray text = orv::toGbk(row.text);
+        b.replace(20, text.size(), text);
+        EXPECT_EQ(orv::wire::unpack(b).trimmedField(18, 60), row.trimmed) << row.text.toStdString();
+    }
+}
+
+// Regression: "inf", "nan" and exponents were taken as numbers, so a tax
+// amount could be infinite or NaN.
+TEST(Reply, NumbersArePlainDecimalTextOnly) {
+    const struct {
+        QString text;
+        double decimal;
+        qint64 integer;
+    } rows[] = {
+        {"12.50", 12.5, 0},
+        {"  -3  ", -3, -3},
+        {"+7", 7, 7},
+        {"0074", 74, 74},
+        {".5", 0.5, 0},
+        {"5.", 5, 0},
+        {"999999999999999", 999999999999999.0, 999999999999999},
+        {"inf", 0, 0},
+        {"-inf", 0, 0},
+        {"Infinity", 0, 0},
+        {"nan", 0, 0},
+        {"NaN", 0, 0},
+        {"1e3", 0, 0},
+        {"0x10", 0, 0},
+        {"1.2.3", 0, 0},
+        {"1,000", 0, 0},
+        {".", 0, 0},
+        {"-", 0, 0},
+        {"+-1", 0, 0},
+        {"1 2", 0, 0},
+        {"\t74", 0, 0},
+        {"74\r\n", 0, 0},
+        {QStringLiteral("\uFF17\uFF14"), 0, 0},  // full-width digits
+        {"", 0, 0},
+    };
+    for (const auto& row : rows) {
+        QByteArray b(100, ' ');
+        const QByteArray text = orv::toGbk(row.text);
+        b.replace(73, text.size(), text);
+        const orv::wire::Reply r = orv::wire::unpack(b);
+        const double d = r.decimalField(73, 15);
+        EXPECT_TRUE(std::isfinite(d)) << row.text.toStdString();
+        EXPECT_EQ(d, row.decimal) << row.text.toStdString();
+        EXPECT_EQ(r.integerField(73, 15), row.integer) << row.text.toStdString();
+    }
 }
 
 TEST(LogForm, ShowsTheHeaderInHexAndTheRestAsText) {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "orv/gbk.h"
+#include "orv/utf8.h"
 
 namespace orvtest {
 
@@ -69,7 +69,7 @@ ZelLib::~ZelLib() {
 }
 
 void ZelLib::select(const std::string& name) {
-    const std::u16string wide = orv::gbk::toUtf16(orv::gbk::fromUtf8(name));
+    const std::u16string wide = orv::utf8::toUtf16(name);
     SetReader(wide.c_str());
 }
 
@@ -78,7 +78,7 @@ std::string ZelLib::take(char16_t* s) {
     std::memcpy(&bytes, reinterpret_cast<const unsigned char*>(s) - 4, 4);
     const std::u16string text(s, bytes / 2);
     FreeString(s);
-    return orv::gbk::toUtf8(orv::gbk::fromUtf16(text));
+    return orv::utf8::fromUtf16(text);
 }
 
 }  // namespace orvtest

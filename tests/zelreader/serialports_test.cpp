@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "outstrings.h"
 #include "tempdir.h"
+#include "zelreader.h"
 
 namespace {
 
@@ -31,8 +33,29 @@ TEST(SerialPorts, ListsRealDevicesNumberedByFamily) {
               (std::vector<std::string>{"COM1", "COM3", "COM33", "COM66"}));
 }
 
-TEST(SerialPorts, NoSysfsGivesNoPorts) {
-    EXPECT_TRUE(zel::listSerialPortsIn("/nonexistent-sysfs").empty());
+TEST(SerialPorts, NoSysfsMeansTheListCannotBeRead) {
+    EXPECT_EQ(zel::listSerialPortsIn("/nonexistent-sysfs"), std::nullopt);
+    orvtest::TempDir root;
+    fs::create_directories(root.path() / "class" / "tty");
+    EXPECT_EQ(zel::listSerialPortsIn(root.path().string()), std::vector<std::string>{});
+}
+
+// Regression: GetAllCOMPorts wrote an empty string to its out-parameter when
+// the port list could not be read.
+TEST(SerialPorts, UnreadablePortListLeavesTheOutStringUntouched) {
+    char16_t sentinel = u'x';
+    char16_t* out = &sentinel;
+    EXPECT_EQ(zel::handOutPorts(std::nullopt, &out), 0);
+    EXPECT_EQ(out, &sentinel);
+
+    EXPECT_EQ(zel::handOutPorts(std::vector<std::string>{}, &out), 0);
+    ASSERT_NE(out, &sentinel);
+    EXPECT_EQ(std::u16string(out), u"");
+    FreeString(out);
+
+    EXPECT_EQ(zel::handOutPorts(std::vector<std::string>{"COM1", "COM3"}, &out), 2);
+    EXPECT_EQ(std::u16string(out), u"COM1;COM3");
+    FreeString(out);
 }
 
 }  // namespace

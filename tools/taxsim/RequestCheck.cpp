@@ -76,6 +76,69 @@ bool groupsShaped(const QString& text, int subChars) {
     return true;
 }
 
+}  // namespace
+
+std::optional<QStringList> splitDetailReport(const QString& data) {
+    // The records and the runs of "#" between them: runs[k] comes before
+    // records[k], the last run ends the text.
+    QStringList records;
+    QList<int> runs;
+    for (qsizetype i = 0;;) {
+        int run = 0;
+        for (; i < data.size() && data[i] == QLatin1Char('#'); ++i)
+            ++run;
+        runs << run;
+        if (i == data.size()) break;
+        const qsizetype start = i;
+        while (i < data.size() && data[i] != QLatin1Char('#'))
+            ++i;
+        records << data.mid(start, i - start);
+    }
+    if (records.isEmpty()) {
+        if (runs[0] != 2) return std::nullopt;
+        return QStringList{QString(), QString(), QString()};
+    }
+    // Leading and trailing runs are separators only (empty files at either
+    // end). Between two records a single "#" crosses into the next file and
+    // "##" joins two records of one file, unless it stands for two
+    // separators around an empty EF06.
+    const qsizetype last = records.size();
+    if (runs[0] > 2 || runs[last] > 2) return std::nullopt;
+    int separators = runs[0] + runs[last];
+    for (qsizetype k = 1; k < last; ++k) {
+        if (runs[k] != 1 && runs[k] != 2) return std::nullopt;
+        if (runs[k] == 1) ++separators;
+    }
+    QList<int> fileOf(last);
+    if (separators == 2) {
+        int file = runs[0];
+        for (qsizetype k = 0; k < last; ++k) {
+            if (k > 0 && runs[k] == 1) ++file;
+            fileOf[k] = file;
+        }
+    } else if (separators == 0) {
+        // EF06 is empty and the pair stands where the EF04 records (which
+        // hold no "|") give way to EF09 groups.
+        qsizetype firstGroup = 0;
+        while (firstGroup < last && !records[firstGroup].contains(QLatin1Char('|')))
+            ++firstGroup;
+        if (firstGroup == 0 || firstGroup == last) return std::nullopt;
+        for (qsizetype k = 0; k < last; ++k)
+            fileOf[k] = k < firstGroup ? 0 : 2;
+    } else {
+        return std::nullopt;
+    }
+    QStringList files(3);
+    for (qsizetype k = 0; k < last; ++k) {
+        QString& f = files[fileOf[k]];
+        if (!f.isEmpty()) f += QStringLiteral("##");
+        f += records[k];
+    }
+    return files;
+}
+
+namespace {
+
 QString reportShape(const QString& data, bool first) {
     static const QRegularExpression hex(QStringLiteral("^[0-9A-F]+$"));
     if (first) {
@@ -83,9 +146,9 @@ QString reportShape(const QString& data, bool first) {
                    ? QString()
                    : QStringLiteral("first report is not an EF02 of 221 or 61 bytes");
     }
-    // A single "#" separates the files; "##" joins records inside them.
-    const QStringList files = data.split(QRegularExpression(QStringLiteral("(?<!#)#(?!#)")));
-    if (files.size() != 3) return QStringLiteral("detail report is not EF04#EF06#EF09");
+    const std::optional<QStringList> split = splitDetailReport(data);
+    if (!split) return QStringLiteral("detail report is not EF04#EF06#EF09");
+    const QStringList& files = *split;
     for (const QString& r :
          files[0].isEmpty() ? QStringList() : files[0].split(QStringLiteral("##")))
         if (r.size() != 440 || !hex.match(r).hasMatch())

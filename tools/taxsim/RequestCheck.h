@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace taxsim {
 
@@ -28,6 +29,11 @@ struct Check {
 // Checks `request` against the run; `run` learns the register identifier of
 // a Q1.
 Check checkRequest(const QByteArray& request, RunContext& run);
+
+// The EF04, EF06 and EF09 texts of a detail report, as the client joins
+// them: EF04 + "#" + EF06 + "#" + EF09, each file empty or its records
+// joined by "##". nullopt when the text is not of that form.
+std::optional<QStringList> splitDetailReport(const QString& data);
 
 // The number of amounts a K3 declaration carries for a user and business
 // type, and whether it ends in "#0".

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include "orv/gbk.h"
+#include "orv/utf8.h"
 #include "zelreader.h"
 
 namespace {
 
 std::string utf8(const char16_t* s) {
     std::u16string text(s ? s : u"");
-    return orv::gbk::toUtf8(orv::gbk::fromUtf16(text));
+    return orv::utf8::fromUtf16(text);
 }
 
 // Takes a returned string, frees it, gives its UTF-8 text.
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     const int32_t p = GetAllCOMPorts(&ports);
     std::printf("serial ports (%d): %s\n", p, take(ports).c_str());
     if (argc > 1) {
-        const std::u16string name = orv::gbk::toUtf16(orv::gbk::fromUtf8(argv[1]));
+        const std::u16string name = orv::utf8::toUtf16(argv[1]);
         SetReader(name.c_str());
     }
     std::printf("reader status: %d\n", GetReaderStatus());

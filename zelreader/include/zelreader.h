@@ -51,10 +51,13 @@ typedef uint16_t zel_char16;
  * cancel a read. */
 typedef void(ZEL_CALL* ZelProgress)(int32_t record, int32_t subRecord, int32_t* cancel);
 
-/* Lists the PC/SC readers as "name;name;". Result: count, or -1 .. -4. */
+/* Lists the PC/SC readers as "name;name;". Result: count, or -1 .. -4.
+ * Reader names cross PC/SC as UTF-8 on Linux (pcsc-lite) and in the ANSI
+ * code page on Windows; SetReader takes them back the same way. */
 ZEL_API int32_t ZEL_CALL GetReaderList(zel_char16** out);
 /* "COMn": serial port n; "USB": serial port 100; anything else a PC/SC
- * reader name. A name of 100 characters or more is taken as empty.
+ * reader name. A name of 100 bytes or more (as passed to PC/SC) is taken
+ * as empty.
  * Closes any open session. Always 0. */
 ZEL_API int32_t ZEL_CALL SetReader(const zel_char16* name);
 /* Opens a session and resets the card. 0, or -1 .. -8, or a serial code. */
@@ -67,7 +70,8 @@ ZEL_API int32_t ZEL_CALL EjectCard(void);
 ZEL_API int32_t ZEL_CALL RunCommand(const char* hex);
 /* > 0 when a reader is present. Opens no card session. */
 ZEL_API int32_t ZEL_CALL GetReaderStatus(void);
-/* Lists the serial ports as "COM1;COM3". Result: count. */
+/* Lists the serial ports as "COM1;COM3". Result: count; 0 with *out
+ * untouched when the system's port list cannot be read. */
 ZEL_API int32_t ZEL_CALL GetAllCOMPorts(zel_char16** out);
 
 /* Card file reads: 0x9000 and hex text, or the failing status word. */

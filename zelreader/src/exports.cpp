@@ -5,6 +5,7 @@
 #include "cardfiles.h"
 #include "crypto.h"
 #include "orv/gbk.h"
+#include "outstrings.h"
 #include "platform.h"
 #include "session.h"
 #include "status.h"
@@ -14,21 +15,6 @@ namespace {
 
 std::u16string_view view(const char16_t* s) {
     return s ? std::u16string_view(s) : std::u16string_view();
-}
-
-// Hands ANSI text out as a newly allocated string; the out-variable is
-// written only when the allocation worked.
-int32_t handOut(const std::string& ansi, char16_t** out, int32_t result) {
-    // Card texts are hex: widened straight into the string handed out.
-    char16_t* s = orv::gbk::isAscii(ansi) ? zel::platform::allocString(ansi)
-                                          : zel::platform::allocString(orv::gbk::toUtf16(ansi));
-    if (!s) return ZEL_OUT_OF_MEMORY;
-    if (out) {
-        *out = s;
-    } else {
-        zel::platform::freeString(s);
-    }
-    return result;
 }
 
 // Runs a card export; no exception may cross the C boundary, and an aborted
@@ -51,7 +37,7 @@ int32_t readText(char16_t** out, Read&& read) {
     return guarded([&] {
         std::string& text = zel::Session::instance().textBuffer();
         const int32_t r = read(text);
-        return r == zel::sw::kOk ? handOut(text, out, r) : r;
+        return r == zel::sw::kOk ? zel::handOut(text, out, r, orv::gbk::toUtf16) : r;
     });
 }
 
@@ -63,13 +49,13 @@ ZEL_API int32_t ZEL_CALL GetReaderList(char16_t** out) {
     return guarded([&] {
         std::string text;
         const int32_t n = zel::Session::instance().listReaders(text);
-        return n < 0 ? n : handOut(text, out, n);
+        return n < 0 ? n : zel::handOut(text, out, n, zel::platform::readerNameToUtf16);
     });
 }
 
 ZEL_API int32_t ZEL_CALL SetReader(const char16_t* name) {
     return guarded([&] {
-        zel::Session::instance().setReader(orv::gbk::fromUtf16(view(name)));
+        zel::Session::instance().setReader(zel::platform::readerNameFromUtf16(view(name)));
         return 0;
     });
 }
@@ -91,13 +77,7 @@ ZEL_API int32_t ZEL_CALL GetReaderStatus(void) {
 }
 
 ZEL_API int32_t ZEL_CALL GetAllCOMPorts(char16_t** out) {
-    return guarded([&] {
-        std::string text;
-        const auto ports = zel::platform::listSerialPorts();
-        for (const auto& p : ports)
-            text += (text.empty() ? "" : ";") + p;
-        return handOut(text, out, static_cast<int32_t>(ports.size()));
-    });
+    return guarded([&] { return zel::handOutPorts(zel::platform::listSerialPorts(), out); });
 }
 
 ZEL_API int32_t ZEL_CALL ReadEF02(char16_t** out) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,14 @@ void* findSymbol(void* lib, const char* name);
 // File name of the serial reader maker's library.
 const char* dcicLibraryName();
 
-// Serial port names, such as "COM3", in enumeration order.
-std::vector<std::string> listSerialPorts();
+// Serial port names, such as "COM3", in enumeration order; nullopt when
+// the system's port list cannot be read.
+std::optional<std::vector<std::string>> listSerialPorts();
+
+// PC/SC reader names as the smart-card service takes and gives them:
+// UTF-8 for pcsc-lite, the ANSI code page for WinSCard's ANSI functions.
+// (Card and monitoring texts are GBK on every platform.)
+std::string readerNameFromUtf16(std::u16string_view name);
+std::u16string readerNameToUtf16(std::string_view name);
 
 }  // namespace zel::platform

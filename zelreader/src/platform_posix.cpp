@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "orv/utf8.h"
 #include "platform.h"
 #include "serialports.h"
 
@@ -61,8 +62,16 @@ const char* dcicLibraryName() {
     return "libdcic32.so";
 }
 
-std::vector<std::string> listSerialPorts() {
+std::optional<std::vector<std::string>> listSerialPorts() {
     return listSerialPortsIn("/sys");
+}
+
+std::string readerNameFromUtf16(std::u16string_view name) {
+    return orv::utf8::fromUtf16(name);
+}
+
+std::u16string readerNameToUtf16(std::string_view name) {
+    return orv::utf8::toUtf16(name);
 }
 
 }  // namespace zel::platform

@@ -3,6 +3,7 @@
 
 #include <oleauto.h>
 
+#include "orv/gbk.h"
 #include "platform.h"
 
 namespace zel::platform {
@@ -52,17 +53,19 @@ const char* dcicLibraryName() {
     return "DCIC32.dll";
 }
 
-std::vector<std::string> listSerialPorts() {
+std::optional<std::vector<std::string>> listSerialPorts() {
     std::vector<std::string> ports;
     HKEY key = nullptr;
+    // No key, or no answer from it: the list cannot be read (not an empty
+    // list), and GetAllCOMPorts leaves its out-parameter alone.
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE,
                       &key) != ERROR_SUCCESS)
-        return ports;
+        return std::nullopt;
     DWORD values = 0, maxName = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                          &maxName, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         RegCloseKey(key);
-        return ports;
+        return std::nullopt;
     }
     std::string name(maxName + 1, '\0');
     // A port name longer than 5 characters ends the enumeration; at most 100.
@@ -80,6 +83,15 @@ std::vector<std::string> listSerialPorts() {
     }
     RegCloseKey(key);
     return ports;
+}
+
+// WinSCard's ANSI functions take and give the ANSI code page (GBK).
+std::string readerNameFromUtf16(std::u16string_view name) {
+    return orv::gbk::fromUtf16(name);
+}
+
+std::u16string readerNameToUtf16(std::string_view name) {
+    return orv::gbk::toUtf16(name);
 }
 
 }  // namespace zel::platform

@@ -37,11 +37,12 @@ bool uartPresent(const std::filesystem::path& dev) {
 
 }  // namespace
 
-std::vector<std::string> listSerialPortsIn(const std::string& sysfsRoot) {
+std::optional<std::vector<std::string>> listSerialPortsIn(const std::string& sysfsRoot) {
     namespace fs = std::filesystem;
     std::vector<int> ports;
     std::error_code ec;
     fs::directory_iterator it(fs::path(sysfsRoot) / "class" / "tty", ec), end;
+    if (ec) return std::nullopt;
     for (; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         for (const Family& f : kFamilies) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@ namespace zel {
 //   ttyUSB<n> -> COM<n+33>   (n < 32)
 //   ttyACM<n> -> COM<n+65>   (n < 32)
 // Names stay within five characters ("COM96" at most), sorted by number.
-std::vector<std::string> listSerialPortsIn(const std::string& sysfsRoot);
+// nullopt when the tty class folder cannot be read (no sysfs).
+std::optional<std::vector<std::string>> listSerialPortsIn(const std::string& sysfsRoot);
 
 }  // namespace zel

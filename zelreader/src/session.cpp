@@ -38,14 +38,14 @@ Session& Session::instance() {
 
 int32_t Session::listInto(SCARDCONTEXT ctx, std::vector<char>& names) {
     DWORD size = 0;
-    lastResult_ = SCardListReaders(ctx, nullptr, nullptr, &size);
+    lastResult_ = pcsc_.listReaders(ctx, nullptr, nullptr, &size);
     if (lastResult_ != SCARD_S_SUCCESS) return rc::kListSize;
     try {
         names.assign(size, '\0');
     } catch (const std::bad_alloc&) {
         return rc::kNoMemory;
     }
-    lastResult_ = SCardListReaders(ctx, nullptr, names.data(), &size);
+    lastResult_ = pcsc_.listReaders(ctx, nullptr, names.data(), &size);
     if (lastResult_ != SCARD_S_SUCCESS) return rc::kList;
     names.resize(size);
     return 0;
@@ -53,11 +53,11 @@ int32_t Session::listInto(SCARDCONTEXT ctx, std::vector<char>& names) {
 
 int32_t Session::listReaders(std::string& text) {
     SCARDCONTEXT ctx = 0;
-    lastResult_ = SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &ctx);
+    lastResult_ = pcsc_.establishContext(SCARD_SCOPE_USER, nullptr, nullptr, &ctx);
     if (lastResult_ != SCARD_S_SUCCESS) return rc::kNoContext;
     std::vector<char> names;
     const int32_t r = listInto(ctx, names);
-    SCardReleaseContext(ctx);
+    pcsc_.releaseContext(ctx);
     if (r != 0) return r;
     int32_t count = 0;
     text.clear();
@@ -116,7 +116,7 @@ int32_t Session::resetPcsc() {
     // A session left open by a caller that skipped EjectCard is closed first,
     // so no context or card handle is ever lost.
     eject();
-    lastResult_ = SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
+    lastResult_ = pcsc_.establishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context_);
     if (lastResult_ != SCARD_S_SUCCESS) {
         context_ = 0;
         return rc::kNoContext;
@@ -137,15 +137,15 @@ int32_t Session::resetPcsc() {
         mode_ = Mode::Pcsc;
     }
     DWORD protocol = 0;
-    lastResult_ = SCardConnect(context_, reader_.c_str(), SCARD_SHARE_SHARED,
-                               SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card_, &protocol);
+    lastResult_ = pcsc_.connect(context_, reader_.c_str(), SCARD_SHARE_SHARED,
+                                SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card_, &protocol);
     if (lastResult_ != SCARD_S_SUCCESS) {
         card_ = 0;
         eject();
         return rc::kConnect;
     }
-    lastResult_ = SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
-                                 SCARD_RESET_CARD, &protocol);
+    lastResult_ = pcsc_.reconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
+                                  SCARD_RESET_CARD, &protocol);
     if (lastResult_ != SCARD_S_SUCCESS) {
         eject();
         return rc::kReconnect;
@@ -153,7 +153,7 @@ int32_t Session::resetPcsc() {
     atrLen_ = sizeof atr_;
     std::memset(atr_, 0, sizeof atr_);
     DWORD nameLen = 0;
-    lastResult_ = SCardStatus(card_, nullptr, &nameLen, &state_, &protocol_, atr_, &atrLen_);
+    lastResult_ = pcsc_.status(card_, nullptr, &nameLen, &state_, &protocol_, atr_, &atrLen_);
     if (lastResult_ != SCARD_S_SUCCESS) {
         eject();
         return rc::kStatus;
@@ -171,11 +171,11 @@ int32_t Session::eject() {
         return static_cast<int32_t>(lastResult_);
     }
     if (card_ != 0) {
-        lastResult_ = SCardDisconnect(card_, SCARD_LEAVE_CARD);
+        lastResult_ = pcsc_.disconnect(card_, SCARD_LEAVE_CARD);
         card_ = 0;
     }
     if (context_ != 0) {
-        lastResult_ = SCardReleaseContext(context_);
+        lastResult_ = pcsc_.releaseContext(context_);
         context_ = 0;
     }
     return static_cast<int32_t>(lastResult_);
@@ -204,7 +204,7 @@ int32_t Session::transmit(const uint8_t* apdu, std::size_t size) {
         pci.cbPciLength = sizeof pci;
         DWORD len = sizeof recv_;
         lastResult_ =
-            SCardTransmit(card_, &pci, apdu, static_cast<DWORD>(size), nullptr, recv_, &len);
+            pcsc_.transmit(card_, &pci, apdu, static_cast<DWORD>(size), nullptr, recv_, &len);
         if (lastResult_ != SCARD_S_SUCCESS) return sw::kTransport;
         recvLen_ = len;
     }

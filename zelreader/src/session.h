@@ -18,7 +18,8 @@ public:
 
     // GetReaderList: names joined as "a;b;", with a context of its own.
     int32_t listReaders(std::string& text);
-    // SetReader with the name already in the ANSI code page.
+    // SetReader with the name already as PC/SC takes it (see
+    // platform::readerNameFromUtf16).
     void setReader(std::string_view name);
     int32_t reset();  // ResetCard
     int32_t eject();  // EjectCard
@@ -31,6 +32,8 @@ public:
     // Where reads build their hex text; kept between calls so that its
     // memory is reused.
     std::string& textBuffer() { return text_; }
+    // Tests only: the PC/SC functions to call from now on.
+    void setPcsc(const PcscApi& api) { pcsc_ = api; }
 
 private:
     enum class Mode { Unset, Pcsc, Serial };
@@ -57,6 +60,7 @@ private:
     std::size_t recvLen_ = 0;
     std::string text_;
     Dcic32 dcic_;
+    PcscApi pcsc_;
 };
 
 }  // namespace zel
