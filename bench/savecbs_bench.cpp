@@ -3,12 +3,15 @@
 // in one transaction, in the same run. The shell's rows are a dump of what
 // SaveCBS stored; its process start-up, measured on an empty script, is
 // taken off its time. SaveCBS runs as the program runs it (on the driver's
-// SQLite handle where that is proven safe), and once more with Qt's own
-// binding, the way taken where it is not.
+// SQLite handle where that is proven safe, with the journal settings
+// RecordsDb::open sets), once more with Qt's own binding, the way taken
+// where it is not, and under the other journal settings the program could
+// have chosen (what crash safety costs).
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -39,11 +42,15 @@ double shell(const QString& db, const QByteArray& script) {
     return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
-// One SaveCBS into a fresh database at `path`; seconds, or -1.
-double saveCbs(const QString& path, orv::CardData data, orv::RowInsert::Binding binding) {
+// One SaveCBS into a fresh database at `path`, after `pragmas` on the
+// connection; seconds, or -1.
+double saveCbs(const QString& path, orv::CardData data, orv::RowInsert::Binding binding,
+               const QStringList& pragmas = {}) {
     if (!orv::RecordsDb::createFresh(path)) return -1;
     if (orv::RecordsDb::open(path) != orv::RecordsDb::OpenResult::Ok) return -1;
     double seconds = -1;
+    for (const QString& p : pragmas)
+        QSqlQuery(orv::RecordsDb::connection()).exec(QStringLiteral("pragma ") + p);
     {
         orv::RecordsStore store(orv::RecordsDb::connection(), orv::SystemClock::instance(),
                                 binding);
@@ -119,5 +126,32 @@ int main(int argc, char** argv) {
     std::printf("  time ratio SaveCBS/shell: %.3f (goal <= 1.5)\n", median(ours) / median(theirs));
     std::printf("  time ratio SaveCBS with Qt binding/shell: %.3f\n",
                 median(oursQt) / median(theirs));
+
+    // The journal settings: what the program sets (first) against the
+    // others, each as a ratio to the shell's import (rollback journal, full
+    // sync: SQLite's defaults).
+    const struct {
+        const char* name;
+        QStringList pragmas;
+    } settings[] = {
+        {"as opened (WAL, synchronous FULL)", {}},
+        {"rollback journal, synchronous FULL", {"journal_mode=DELETE", "synchronous=FULL"}},
+        {"WAL, synchronous FULL", {"journal_mode=WAL", "synchronous=FULL"}},
+        {"WAL, synchronous NORMAL", {"journal_mode=WAL", "synchronous=NORMAL"}},
+        {"no sync (OFF; not crash-safe)", {"journal_mode=DELETE", "synchronous=OFF"}},
+    };
+    std::printf("SaveCBS, full card, by journal setting (%d rounds each):\n", kRounds);
+    for (const auto& s : settings) {
+        std::vector<double> t;
+        for (int i = 0; i < kRounds; ++i) {
+            const double v =
+                saveCbs(dir.filePath(QStringLiteral("j%1-%2.db").arg(&s - settings).arg(i)), data,
+                        orv::RowInsert::Binding::Fastest, s.pragmas);
+            if (v < 0) return 1;
+            t.push_back(v);
+        }
+        std::printf("  %-38s %7.2f ms, ratio to shell %.3f\n", s.name, median(t) * 1e3,
+                    median(t) / median(theirs));
+    }
     return 0;
 }

@@ -16,6 +16,19 @@ namespace orv {
 namespace {
 constexpr const char* kDriver = "QSQLITE";
 
+// A save cut short (the program killed, the power gone) must leave every
+// operation whole or not there at all, and a save that returned must stay:
+// the card is written and cleared after it. Write-ahead logging with the
+// log synced at every commit gives both with one sync a commit (a rollback
+// journal syncs the journal and then the file). Where the log cannot be
+// used (a file system without shared memory) the file keeps its rollback
+// journal, as safe and only slower.
+void setCrashSafe(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("pragma journal_mode=WAL"));
+    q.exec(QStringLiteral("pragma synchronous=FULL"));
+}
+
 // Statements of the schema file, comments dropped.
 QStringList statements(const QString& sql) {
     QString text;
@@ -53,6 +66,7 @@ RecordsDb::OpenResult RecordsDb::open(const QString& path, QString* error) {
             ok = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
             if (!ok) why = probe.lastError().text();
         }
+        if (ok) setCrashSafe(db);
     }
     if (!ok) {
         if (error) *error = why;

@@ -2,6 +2,7 @@
 // SQLite files in a temp program folder.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -162,6 +163,20 @@ TEST(DbOpen, TellsAMissingFileFromOneThatIsNoDatabase) {
     EXPECT_FALSE(RecordsDb::connection().isOpen());
     EXPECT_FALSE(
         RecordsDb::createFresh(QString::fromStdString(dir.file("orv.db"))));  // never overwrites
+}
+
+// The kill test (savekill_test) shows what a kill leaves; this pins the
+// settings that also keep a commit through a power cut.
+TEST(DbOpen, WritesThroughALogSyncedAtEveryCommit) {
+    orvtest::TempDir dir;
+    const QString path = QString::fromStdString(dir.file("orv.db"));
+    ASSERT_TRUE(RecordsDb::createFresh(path));
+    ASSERT_EQ(RecordsDb::open(path), RecordsDb::OpenResult::Ok);
+    EXPECT_EQ(scalar("pragma journal_mode").toString(), "wal");
+    EXPECT_EQ(scalar("pragma synchronous").toInt(), 2);  // FULL
+    RecordsDb::close();
+    // The log is folded back at the close: the file alone holds everything.
+    EXPECT_FALSE(QFileInfo::exists(path + "-wal"));
 }
 
 TEST(DbUpgrade, AddsTheNameColumnsOnceAndLeavesEf02Alone) {
