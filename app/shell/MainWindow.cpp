@@ -34,16 +34,29 @@ namespace {
 constexpr int kStatusIntervalMs = 60000;
 
 // The background picture, filling the content area at its own proportions
-// (cut at the edges rather than stretched).
+// (cut at the edges rather than stretched). Drawing the picture costs more
+// than the rest of the window, so the first paint shows its sky colour and
+// the picture follows at once.
 class Picture : public QLabel {
 public:
-    Picture(const QString& path, QWidget* parent) : QLabel(parent), picture_(path) {
+    Picture(const QString& path, QWidget* parent) : QLabel(parent), path_(path) {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        if (picture_.isNull()) {
+            p.fillRect(rect(), QColor(0xee, 0xf4, 0xfb));
+            if (!pending_) {
+                pending_ = true;
+                QTimer::singleShot(0, this, [this] {
+                    picture_ = QPixmap(path_);
+                    update();
+                });
+            }
+            return;
+        }
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         const QSize size = picture_.size().scaled(this->size(), Qt::KeepAspectRatioByExpanding);
         const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2),
@@ -52,7 +65,9 @@ protected:
     }
 
 private:
+    QString path_;
     QPixmap picture_;
+    bool pending_ = false;
 };
 
 // The toolbar: key, caption, and the menu item whose command it runs.
@@ -253,8 +268,25 @@ void MainWindow::load() {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (s && s->geometry().width() <= 1024)
         panes_[QStringLiteral("ONE")]->setText(attributionFor(s->geometry().width()));
+    // The status probes (network, reader) wait for the window's first paint,
+    // so that the window is up before they run.
+    loadPending_ = true;
+    if (!isVisible()) return;
+    QTimer::singleShot(0, this, &MainWindow::finishLoad);
+}
+
+void MainWindow::finishLoad() {
+    if (!loadPending_) return;
+    loadPending_ = false;
     ShowStatus(true);
     statusTimer_.start();
+}
+
+bool MainWindow::event(QEvent* e) {
+    const bool r = QMainWindow::event(e);
+    if (e->type() == QEvent::Paint && loadPending_)
+        QTimer::singleShot(0, this, &MainWindow::finishLoad);
+    return r;
 }
 
 void MainWindow::ShowStatus(bool full) {

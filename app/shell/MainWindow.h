@@ -28,8 +28,11 @@ public:
     MainWindow(Program& program, NetworkState& network, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The window's load: the date, the attribution, the status, the timer.
+    // The window's load: the date and the attribution at once, then, once
+    // the window is shown, the status and its timer.
     void load();
+    // True once the status has been refreshed for the first time.
+    bool loaded() const { return !loadPending_ && statusTimer_.isActive(); }
     void ShowStatus(bool full);
     // Lays out the card file of `kind` (1 to 4) from the card data and
     // shows the grid.
@@ -50,6 +53,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* e) override;
 
 private:
     // A menu item; without a command it stays disabled.
@@ -59,6 +63,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     QLabel* pane(const char* key, const QString& text);
+    void finishLoad();
     void showBackground();
     void showGrid();
 
@@ -78,6 +83,7 @@ private:
     QHash<QString, QLabel*> panes_;   // status panes by key
     QTimer statusTimer_;
     int shownRows_ = 0;
+    bool loadPending_ = false;
     NaviWindow* wizard_ = nullptr;
 };
 

@@ -88,6 +88,7 @@ protected:
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
         window_->show();
+        ASSERT_TRUE(orvtest::waitFor([&] { return window_->loaded(); }));
         grid_ = window_->findChild<orv::Grid*>("Grid1");
         ASSERT_NE(grid_, nullptr);
     }
@@ -352,6 +353,8 @@ TEST(MainWindowNoReader, CardCommandsSayTheReaderIsNotConnected) {
     {
         orv::MainWindow window(program, network);
         window.load();
+        window.show();
+        ASSERT_TRUE(orvtest::waitFor([&] { return window.loaded(); }));
         EXPECT_EQ(window.findChild<QLabel*>("READER")->text(), "读卡器：未连接");
         for (const char* name : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL"}) {
             window.findChild<QAction*>(name)->trigger();
