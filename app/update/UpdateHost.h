@@ -25,7 +25,9 @@ public:
     // Closes the program's other windows (query window, dialogs); the
     // notice window is the update check's own.
     virtual void closeOtherWindows() = 0;
-    // Closes the main window, which ends the program.
+    // Closes the main window, which ends the program. Called from within a
+    // download event: the window closes the usual way (deleted later, not
+    // at once).
     virtual void closeProgram() = 0;
 };
 
