@@ -51,11 +51,16 @@ int main(int argc, char** argv) {
     const QString bin = QStringLiteral(ORV_BIN_DIR), program = QStringLiteral(ORV_PROGRAM_DIR);
     const QString folder = dir.path();
     // A program folder like an installed one, the program under test in it.
-    bool ok = copy(bin + "/bench_startup_orvane", folder + "/orvane") &&
+    bool ok = copy(bin + "/startup_orvane_painted", folder + "/orvane") &&
               copy(program + "/libzelreader.so", folder + "/libzelreader.so") &&
               copy(program + "/zelSC.dll", folder + "/zelSC.dll") &&
               copy(program + "/zelSCC.dll", folder + "/zelSCC.dll") &&
               orv::RecordsDb::createFresh(folder + "/orv.db");
+    // The update check stays on this machine: a port where nothing listens.
+    QFile ini(folder + "/zelReader.ini");
+    ok = ok && ini.open(QIODevice::WriteOnly) &&
+         ini.write("[SYSTEM]\r\nAUTOUPDATE=http://127.0.0.1:9/zel_orv.aup\r\n") > 0;
+    ini.close();
     // The service request must not reach the real system.
     QFile fake(tools.path() + "/systemctl");
     ok = ok && fake.open(QIODevice::WriteOnly) && fake.write("#!/bin/sh\n") > 0;
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> orvane, bare;
     for (int i = 0; i < kRuns; ++i) {
-        const double b = timeToPaint(bin + "/bench_startup_bare", env);
+        const double b = timeToPaint(bin + "/startup_bare_painted", env);
         const double o = timeToPaint(folder + "/orvane", env);
         if (b < 0 || o < 0) {
             std::fprintf(stderr, "startup bench: a program did not paint\n");

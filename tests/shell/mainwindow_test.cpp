@@ -41,9 +41,11 @@ public:
     void start() override {}
 };
 
+// Offline unless a test says otherwise: online, the window would start the
+// update check.
 class FixedNetwork : public orv::NetworkState {
 public:
-    bool up = true;
+    bool up = false;
     bool online() override { return up; }
 };
 
@@ -312,7 +314,6 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
 
 TEST_F(MainWindowTest, StatusBarShowsSettingsNetworkReaderAndDate) {
     orvtest::writeSettings(dir_, {"READER=Virtual PCD 00 00", "IP=10.1.2.3", "PORT=9000"});
-    network_.up = false;
     start(cardsim::build(cardsim::realisticSpec()));
     auto pane = [&](const char* key) { return window_->findChild<QLabel*>(key)->text(); };
     EXPECT_EQ(pane("IP"), "服务器地址：10.1.2.3");
