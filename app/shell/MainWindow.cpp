@@ -94,7 +94,10 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
     initShellResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption());
-    setWindowIcon(QIcon(QStringLiteral(":/orv/shell/orvane.svg")));
+    QIcon icon;
+    for (int size : {32, 64})
+        icon.addFile(QStringLiteral(":/orv/shell/orvane-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     resize(1024, 700);
 
     content_ = new QStackedWidget(this);
