@@ -1,8 +1,10 @@
 #include "shell/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -21,6 +23,7 @@
 #include "shell/MessageBox.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
+#include "update/UpdateCheck.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.
@@ -85,12 +88,16 @@ const ToolButton kToolButtons[] = {
 };
 }  // namespace
 
-MainWindow::MainWindow(Program& program, NetworkState& network, QWidget* parent)
+MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* starter,
+                       QWidget* parent)
     : QMainWindow(parent), program_(program), network_(network) {
     initShellResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption());
-    setWindowIcon(QIcon(QStringLiteral(":/orv/shell/orvane.svg")));
+    QIcon icon;
+    for (int size : {32, 64})
+        icon.addFile(QStringLiteral(":/orv/shell/orvane-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     resize(1024, 700);
 
     content_ = new QStackedWidget(this);
@@ -110,6 +117,13 @@ MainWindow::MainWindow(Program& program, NetworkState& network, QWidget* parent)
     buildMenus();
     buildToolbar();
     buildStatusBar();
+
+    ucDownloader1_.setParent(this);
+    ucDownloader1_.setObjectName(QStringLiteral("ucDownloader1"));
+    UpdateHost& host = *this;
+    update_ = std::make_unique<UpdateCheck>(host, ucDownloader1_, *program_.log, *program_.waiter,
+                                            starter ? *starter : detachedStarter_,
+                                            ProgramIdentity::current(program_.settingsPath));
 
     statusTimer_.setParent(this);
     statusTimer_.setObjectName(QStringLiteral("StatusTimer"));
@@ -280,6 +294,7 @@ void MainWindow::finishLoad() {
     loadPending_ = false;
     ShowStatus(true);
     statusTimer_.start();
+    if (network_.online()) update_->start(program_.settings.AUTOUPDATE);
 }
 
 bool MainWindow::event(QEvent* e) {
@@ -380,8 +395,36 @@ void MainWindow::activate() {
     activateWindow();
 }
 
+void MainWindow::reloadSettings() {
+    program_.settings = LoadSettings(program_.ini, [this] {
+        QStringList names;
+        program_.card->getReaderList(names);
+        return names;
+    });
+}
+
+bool MainWindow::wizardBusy() {
+    return wizard_ && !wizard_->wizard().idle();
+}
+
+void MainWindow::closeOtherWindows() {
+    // The dialogs; the wizard is waited for and closes with the program.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<QDialog*>(w);
+        if (d && d->isVisible() && d != wizard_) d->reject();
+    }
+}
+
+void MainWindow::closeProgram() {
+    // An idle wizard goes first: while a window is open the program would
+    // not end.
+    if (wizard_) wizard_->reject();
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     statusTimer_.stop();
+    update_->closeNotices();
     RecordsDb::close();
     event->accept();
 }

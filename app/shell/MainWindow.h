@@ -7,6 +7,10 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+#include "update/Downloader.h"
+#include "update/UpdateHost.h"
 
 class QAction;
 class QLabel;
@@ -19,13 +23,17 @@ namespace orv {
 class Grid;
 class NaviWindow;
 class NetworkState;
+class UpdateCheck;
 struct Program;
 struct WizardContext;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private UpdateHost {
     Q_OBJECT
 public:
-    MainWindow(Program& program, NetworkState& network, QWidget* parent = nullptr);
+    // `starter` starts the updater when an update has arrived (the system's
+    // process start when null).
+    MainWindow(Program& program, NetworkState& network, ProgramStarter* starter = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The window's load: the date and the attribution at once, then, once
@@ -72,6 +80,14 @@ private:
     WizardContext wizardContext();
     void onGridMouseUp(Qt::MouseButton button);
 
+    // What the update check asks of the program.
+    QWidget* window() override { return this; }
+    void reloadSettings() override;
+    void showStatus(bool full) override { ShowStatus(full); }
+    bool wizardBusy() override;
+    void closeOtherWindows() override;
+    void closeProgram() override;
+
     Program& program_;
     NetworkState& network_;
     QStackedWidget* content_;
@@ -85,6 +101,9 @@ private:
     int shownRows_ = 0;
     bool loadPending_ = false;
     NaviWindow* wizard_ = nullptr;
+    DetachedStarter detachedStarter_;
+    Downloader ucDownloader1_;
+    std::unique_ptr<UpdateCheck> update_;
 };
 
 }  // namespace orv

@@ -15,6 +15,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "update/UpdateAUP.h"
 
 namespace orv {
 
@@ -30,7 +31,7 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
     }
 }
 
-int programMain(int argc, char** argv) {
+int programMain(int argc, char** argv, const ProgramSeams& seams) {
     // The package's launcher asks a program folder's version before it
     // decides whether to refresh that folder; nothing else is touched.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -53,10 +54,11 @@ int programMain(int argc, char** argv) {
 
     Program program;
     SystemSmartCardService service;
-    if (!startProgram(program, folder, StartupSteps{service, {}})) return 1;
+    const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
+    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
 
-    SystemNetworkState network;
-    MainWindow window(program, network);
+    SystemNetworkState systemNetwork;
+    MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
     window.load();

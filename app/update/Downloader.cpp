@@ -81,7 +81,8 @@ void Downloader::BeginDownload(const QString& path, const QString& key, qint32 f
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setTransferTimeout(transferTimeoutMs_);
-    QNetworkReply* reply = nam_.get(request);
+    if (!nam_) nam_ = std::make_unique<QNetworkAccessManager>();
+    QNetworkReply* reply = nam_->get(request);
     transfers_.insert(reply, {key, fileType, limits_.value(key, kDefaultLimit), {}});
 
     connect(reply, &QNetworkReply::redirected, this,

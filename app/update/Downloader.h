@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class QNetworkReply;
 
@@ -78,7 +79,8 @@ private:
     QString drop(QNetworkReply* reply);
     void fail(QNetworkReply* reply, const QString& description);
 
-    QNetworkAccessManager nam_;
+    // Made on the first download: it costs the program's start otherwise.
+    std::unique_ptr<QNetworkAccessManager> nam_;
     QHash<QNetworkReply*, Transfer> transfers_;
     QHash<QString, qint64> limits_;
     int transferTimeoutMs_ = 60000;
