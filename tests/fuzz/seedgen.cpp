@@ -18,6 +18,7 @@
 #include "emulator.h"
 #include "session.h"
 #include "shell/Text.h"
+#include "update/Manifest.h"
 #include "zelreader.h"
 
 namespace {
@@ -234,6 +235,31 @@ void iniSeeds() {
     put("lf-only-no-end", 3, "[SYSTEM]\nSN=5\nREADER=COM3");
 }
 
+// ---- the update manifest and the updater's command line -------------------
+
+const char* const kManifest =
+    "[SET]\r\nIP=10.11.12.14\r\nPORT=8086\r\n\r\n[MSG]\r\n20120401=系统将于本周六升级。\r\n"
+    "\r\n[UPDATE]\r\nVersion=1.0.2\r\nName=Orvane 1.0.2\r\n"
+    "HREF=http://update.orvane.invalid/qvn/orvane-1.0.2.exe\r\nType=2\r\n"
+    "SHA1=3CA25AE354E192B26879F651A51D92AA8A34D8D3\r\nMD5=\r\nPara=-s \"a b\"\r\n"
+    "RUN=orvane.exe\r\nWAIT=1\r\n";
+
+void updateSeeds() {
+    const QByteArray manifest = orv::toGbk(QString::fromUtf8(kManifest));
+    seed("manifest_fuzz", "manifest", manifest);
+    seed("manifest_fuzz", "replace-only",
+         "[UPDATE]\r\nVersion=2.0.0\r\nType=1\r\nHREF=http://u.invalid/p\r\n");
+    seed("manifest_fuzz", "no-update", orv::toGbk(QStringLiteral("[MSG]\n1=通知\n[SET]\nSN=1\n")));
+    const orv::Manifest m = orv::parseManifest(manifest);
+    const orv::UpdaterCommand c =
+        orv::buildUpdaterCommand(QStringLiteral("/opt/orvane"), m.update, QStringLiteral("orvane"),
+                                 QStringLiteral("tmp5A3C.tmp"));
+    seed("cmdline_fuzz", "from-manifest", c.arguments.join(QLatin1Char(' ')).toUtf8());
+    seed("cmdline_fuzz", "replace", "-LEZ -T1 -Eorvane -Utmp1A.tmp");
+    seed("cmdline_fuzz", "run-package", "-lez -t2 -Eorvane -Usetup.tmp -P[/S$/D] -W0 -R-");
+    seed("cmdline_fuzz", "bad-names", "-LEZ -T1 -E../orvane -Uc:x -Rsub/run");
+}
+
 // ---- card texts ------------------------------------------------------------
 
 void cardSeeds() {
@@ -275,5 +301,6 @@ int main(int argc, char** argv) {
     replySeeds();
     iniSeeds();
     cardSeeds();
+    updateSeeds();
     return 0;
 }
