@@ -24,17 +24,14 @@
 #include "shell/GridModel.h"
 #include "tempdir.h"
 
+#include "benchsupport.h"
+
 namespace {
 
 constexpr int kRows = 100000;
 constexpr int kRuns = 3;
 
-long residentKib() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : -1;
-}
+using orvbench::residentKib;
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

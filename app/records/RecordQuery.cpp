@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "shell/CardGrid.h"
 #include "shell/GridModel.h"
 
 namespace orv {
@@ -241,12 +242,7 @@ QString queryStatement(int kind, int business) {
 }
 
 void InitGrid(GridModel& grid, int kind) {
-    grid.setColWidth(0, 24);
-    grid.setBackColor1(QColor(231, 235, 247));
-    grid.setBackColor2(QColor(239, 243, 255));
-    grid.setGridColor(QColor(148, 190, 231));
-    grid.setRows(0);
-    grid.setCols(0);
+    ClearGridLayout(grid);
     const Kind* k = kindOf(kind);
     if (!k) return;
     grid.setCols(k->cols);
