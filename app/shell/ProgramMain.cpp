@@ -12,6 +12,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "update/UpdateAUP.h"
 
 namespace orv {
 
@@ -27,7 +28,7 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
     }
 }
 
-int programMain(int argc, char** argv) {
+int programMain(int argc, char** argv, const ProgramSeams& seams) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
 
@@ -42,10 +43,11 @@ int programMain(int argc, char** argv) {
 
     Program program;
     SystemSmartCardService service;
-    if (!startProgram(program, folder, StartupSteps{service, {}})) return 1;
+    const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
+    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
 
-    SystemNetworkState network;
-    MainWindow window(program, network);
+    SystemNetworkState systemNetwork;
+    MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
     window.load();
