@@ -16,6 +16,21 @@ namespace orv {
 namespace {
 constexpr const char* kDriver = "QSQLITE";
 
+// A save cut short (the program killed, the power gone) must leave every
+// operation whole or not there at all, and a save that returned must stay:
+// the card is written and cleared right after it. A rollback journal with
+// every sync (EXTRA: FULL, and the folder synced once the journal is
+// deleted, which is the commit) gives both, in the one file, on any file
+// system; a write-ahead log would save a sync or two a commit, which the
+// SaveCBS benchmark does not show, and needs shared memory beside the file
+// (no network folders). Set on every open: a file made elsewhere may come
+// in another mode.
+void setCrashSafe(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("pragma journal_mode=DELETE"));
+    q.exec(QStringLiteral("pragma synchronous=EXTRA"));
+}
+
 // Statements of the schema file, comments dropped.
 QStringList statements(const QString& sql) {
     QString text;
@@ -53,6 +68,7 @@ RecordsDb::OpenResult RecordsDb::open(const QString& path, QString* error) {
             ok = probe.exec(QStringLiteral("select count(*) from sqlite_master"));
             if (!ok) why = probe.lastError().text();
         }
+        if (ok) setCrashSafe(db);
     }
     if (!ok) {
         if (error) *error = why;

@@ -17,7 +17,8 @@ public:
 
     // Opens `path` as the connection DbConn; a missing file is not created.
     // NotADatabase for a file that does not open as one (corrupt, foreign,
-    // locked); `error` says why.
+    // locked); `error` says why. The connection writes through a rollback
+    // journal with every sync (crash-safe, and a commit stays).
     static OpenResult open(const QString& path, QString* error = nullptr);
     static QSqlDatabase connection();
     static void close();

@@ -83,7 +83,8 @@ qint64 NextTransactionNumber(IniFile& ini) {
     qint64 sn = ini.GetSetting(kSystem, QStringLiteral("SN"), QStringLiteral("1"))
                     .trimmed()
                     .toLongLong(&ok);
-    if (!ok || sn < 0) sn = 1;
+    // One that cannot grow any more starts again too, instead of overflowing.
+    if (!ok || sn < 0 || sn == std::numeric_limits<qint64>::max()) sn = 1;
     ++sn;
     ini.SaveSetting(kSystem, QStringLiteral("SN"), QString::number(sn));
     return sn;

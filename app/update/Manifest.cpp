@@ -1,5 +1,7 @@
 #include "update/Manifest.h"
 
+#include "CommandLine.h"
+
 #include "shell/IniFile.h"
 #include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
@@ -73,6 +75,38 @@ UpdaterCommand buildUpdaterCommand(const QString& programFolder, const UpdateInf
     if (!info.WAIT.isEmpty()) c.arguments << QStringLiteral("-W") + info.WAIT;
     if (!info.RUN.isEmpty()) c.arguments << QStringLiteral("-R") + info.RUN;
     return c;
+}
+
+namespace {
+// The -R value the program put into the command ("" when it has none).
+QString runOf(const UpdaterCommand& c) {
+    for (const QString& a : c.arguments)
+        if (a.startsWith(QLatin1String("-R"))) return a.mid(2);
+    return {};
+}
+}  // namespace
+
+QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeName,
+                              const QString& packageName) {
+    // The arguments reach the updater as its words, which it joins with
+    // blanks (on Windows the same text is its command line).
+    const QByteArray line = command.arguments.join(QLatin1Char(' ')).toLocal8Bit();
+    const zelupdate::ParsedCommandLine r =
+        zelupdate::parseCommandLine(std::string_view(line.constData(), line.size()));
+    using Status = zelupdate::ParsedCommandLine::Status;
+    if (r.status == Status::Error) return {};
+    if (r.status != Status::Ok)
+        return QStringLiteral(
+            "the updater would not read its command line (a value holds a blank)");
+    const auto bytes = [](const QString& s) { return s.toLocal8Bit().toStdString(); };
+    const QString& run = runOf(command);
+    using Restart = zelupdate::Options::Restart;
+    const bool runAsMeant = run.isEmpty()               ? r.options.restart == Restart::Program
+                            : run == QLatin1String("-") ? r.options.restart == Restart::None
+                                                        : r.options.run == bytes(run);
+    if (r.options.exe != bytes(exeName) || r.options.package != bytes(packageName) || !runAsMeant)
+        return QStringLiteral("the updater would read other file names (a value holds a blank)");
+    return {};
 }
 
 }  // namespace orv

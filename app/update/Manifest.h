@@ -55,4 +55,13 @@ struct UpdaterCommand {
 UpdaterCommand buildUpdaterCommand(const QString& programFolder, const UpdateInfo& info,
                                    const QString& exeName, const QString& packageName);
 
+// Why the updater would not take `command` for the program's own ("" when
+// it would), read back the way the updater reads it: the updater splits its
+// command line at every blank, so a manifest value holding one (in Type,
+// WAIT or RUN) shifts the words, and the updater would ignore the line or
+// read other names. A line it reads as meant but refuses (a type that is no
+// number) is not a problem here: the updater logs why.
+QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeName,
+                              const QString& packageName);
+
 }  // namespace orv

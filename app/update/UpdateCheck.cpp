@@ -191,6 +191,14 @@ bool UpdateCheck::packageArrived(const QByteArray& bytes, QString* error) {
     if (package.isEmpty()) return false;
     const UpdaterCommand updater =
         buildUpdaterCommand(program_.folder, info_, program_.exeName, fileNameOf(package));
+    // The program closes once the updater runs: it must not close for a
+    // command the updater would not take as meant.
+    const QString problem = updaterCommandProblem(updater, program_.exeName, fileNameOf(package));
+    if (!problem.isEmpty()) {
+        log_.Log(QStringLiteral("Update:") + problem);
+        QFile::remove(package);
+        return true;
+    }
     downloader_.Cancel();
 
     // From here on nothing stops the hand-over.

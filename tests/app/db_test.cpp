@@ -2,6 +2,7 @@
 // SQLite files in a temp program folder.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -162,6 +163,25 @@ TEST(DbOpen, TellsAMissingFileFromOneThatIsNoDatabase) {
     EXPECT_FALSE(RecordsDb::connection().isOpen());
     EXPECT_FALSE(
         RecordsDb::createFresh(QString::fromStdString(dir.file("orv.db"))));  // never overwrites
+}
+
+// The kill test (savekill_test) shows what a kill leaves; this pins the
+// settings that also keep a commit through a power cut, on a file that
+// came in another mode.
+TEST(DbOpen, WritesThroughARollbackJournalWithEverySync) {
+    orvtest::TempDir dir;
+    const QString path = QString::fromStdString(dir.file("orv.db"));
+    ASSERT_TRUE(RecordsDb::createFresh(path));
+    {
+        ASSERT_EQ(RecordsDb::open(path), RecordsDb::OpenResult::Ok);
+        scalar("pragma journal_mode=WAL");
+        RecordsDb::close();
+    }
+    ASSERT_EQ(RecordsDb::open(path), RecordsDb::OpenResult::Ok);
+    EXPECT_EQ(scalar("pragma journal_mode").toString(), "delete");
+    EXPECT_EQ(scalar("pragma synchronous").toInt(), 3);  // EXTRA
+    RecordsDb::close();
+    EXPECT_FALSE(QFileInfo::exists(path + "-wal"));
 }
 
 TEST(DbUpgrade, AddsTheNameColumnsOnceAndLeavesEf02Alone) {

@@ -98,6 +98,16 @@ TEST_F(SettingsTest, TransactionCounterStartsAtTwoAndCounts) {
     EXPECT_EQ(orv::NextTransactionNumber(f), 2);
 }
 
+// Regression: a counter at the largest 64-bit number overflowed when 1 was
+// added (undefined behaviour; in practice a negative counter written back).
+TEST_F(SettingsTest, TransactionCounterAtItsLargestStartsAgain) {
+    IniFile f = ini();
+    write("[SYSTEM]\r\nSN=9223372036854775806\r\n");
+    EXPECT_EQ(orv::NextTransactionNumber(f), 9223372036854775807);
+    EXPECT_EQ(orv::NextTransactionNumber(f), 2);
+    EXPECT_EQ(f.GetSetting("SYSTEM", "SN", ""), "2");
+}
+
 // Regression: with the file unreadable, saving the reader or counting a
 // transaction wrote a file holding only that key: the server address was
 // lost and the counter started again.

@@ -141,6 +141,23 @@ TEST(UpdaterCommandLine, TheUpdaterReadsBackWhatTheProgramWrote) {
     EXPECT_EQ(r.status, zelupdate::ParsedCommandLine::Status::Error);
 }
 
+// Regression (found by manifest_fuzz): the updater splits at every blank,
+// so a blank in Type, WAIT or RUN shifted its words.
+TEST(UpdaterCommandLine, AValueThatShiftsTheUpdatersWordsIsAProblem) {
+    const auto problem = [](const orv::UpdateInfo& i) {
+        return orv::updaterCommandProblem(orv::buildUpdaterCommand("/p", i, "orvane", "t.tmp"),
+                                          "orvane", "t.tmp");
+    };
+    EXPECT_EQ(problem(info("1", "/a /b", "1", "setup")), "");
+    EXPECT_EQ(problem(info("", "", "", "")), "");  // refused by the updater, which logs why
+    EXPECT_EQ(problem(info("1", "", "1 -Eother", "")),
+              "the updater would read other file names (a value holds a blank)");
+    EXPECT_EQ(problem(info("1", "", "", "my setup")),
+              "the updater would read other file names (a value holds a blank)");
+    EXPECT_EQ(problem(info("1 a b c d", "", "1", "-")),
+              "the updater would not read its command line (a value holds a blank)");
+}
+
 TEST(UpdateDigests, UpperCaseHexOfTheKnownVectors) {
     const orv::Digests d = orv::digestsOf(QByteArray("abc"));
     EXPECT_EQ(d.MD5, "900150983CD24FB0D6963F7D28E17F72");

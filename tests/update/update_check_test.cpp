@@ -308,6 +308,20 @@ TEST_F(Check, AnUpdaterThatDoesNotStartLeavesTheProgramRunning) {
     EXPECT_EQ(host.closed, 0);
 }
 
+// Regression (found by manifest_fuzz): a manifest value holding a blank
+// shifted the updater's words; the program closed and the updater ignored
+// its command line, so nothing was updated and nothing started again.
+TEST_F(Check, ACommandTheUpdaterWouldMisreadLeavesTheProgramRunning) {
+    run(update("Type=1\r\nWAIT=1 -Eother\r\n"));
+    EXPECT_EQ(
+        logLines(),
+        QStringList{"Update:the updater would read other file names (a value holds a blank)"});
+    EXPECT_TRUE(starter.calls.empty());
+    EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    EXPECT_EQ(host.closed, 0);
+}
+
 TEST_F(Check, ErrorsWithNumberZeroAreNotLogged) {
     check.onDownloadError("zel_orv", 0, "An Error Has Occurred.");
     check.onDownloadError("auto_update", 301, "bad address");

@@ -104,3 +104,16 @@ TEST_F(ReaderNames, AreUtf8AtPcscOnLinux) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression (found by zelreader_fuzz): a list that the service did not end
+// with its NULs was read past its end, looking for them.
+TEST_F(ReaderNames, UnterminatedListIsReadWithinWhatTheServiceGave) {
+    listed = std::string("Reader A") + '\0' + "Reader B";  // no NULs after the last name
+    char16_t* out = nullptr;
+    EXPECT_EQ(GetReaderList(&out), 2);
+    EXPECT_EQ(take(out), u"Reader A;Reader B;");
+}
+
+}  // namespace

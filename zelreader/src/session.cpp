@@ -48,6 +48,9 @@ int32_t Session::listInto(SCARDCONTEXT ctx, std::vector<char>& names) {
     lastResult_ = pcsc_.listReaders(ctx, nullptr, names.data(), &size);
     if (lastResult_ != SCARD_S_SUCCESS) return rc::kList;
     names.resize(size);
+    // The list ends in two NULs; one that does not is ended here, so that no
+    // name is read past the end of what the service gave.
+    names.insert(names.end(), 2, '\0');
     return 0;
 }
 
