@@ -12,6 +12,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "shell/WebEngineSetup.h"
 
 namespace orv {
 
@@ -28,6 +29,7 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
 }
 
 int programMain(int argc, char** argv) {
+    prepareWebEngine();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
 
