@@ -1,10 +1,20 @@
 #!/usr/bin/python3
 """Drives the running program through AT-SPI: finds controls by role and
 accessible name, clicks them where the accessibility interface says they
-are (xdotool), and saves screenshots (ImageMagick import). Fails when a
-control has no accessible name or an expected one cannot be found.
+are (xdotool), and saves screenshots of single windows with their title
+bars (ImageMagick import). Fails when a control has no accessible name or
+an expected one cannot be found.
 
     drive-screenshots.py OUTPUT_FOLDER   (run by scripts/screenshots)
+
+The user manual (app/help/zelORV.html) shows pictures by the names saved
+here (scripts/screenshots --manual copies them into app/help/zelORV.files).
+A window that is added to the program gets its part below, and its picture
+a name the manual can use. Still to come, with the windows that show them:
+the copy-tax run in the wizard (reading, waiting for the server, the
+result), clear-unlock (its progress and "清零解锁成功！"), the amount inputs
+of the declaration, the clearing of card history, the query window of each
+kind, the grid's export menu with the save dialog, and the notice window.
 """
 import subprocess
 import sys
@@ -36,7 +46,8 @@ def find(root, role, name, timeout=20.0):
         except Exception:
             pass  # the tree changed while it was read
         time.sleep(0.2)
-    raise SystemExit(f"drive: no {role} named {name!r}")
+    seen = sorted({(a.getRoleName(), a.name) for a in walk(root) if showing(a) and a.name})
+    raise SystemExit(f"drive: no {role} named {name!r}; showing: {seen[:80]}")
 
 
 def showing(a):
@@ -61,15 +72,65 @@ def click(a):
                     "click", "1"], check=True)
 
 
-def shot(name):
-    time.sleep(0.5)  # let the window paint
-    subprocess.run(["import", "-window", "root", f"{OUT}/{name}.png"], check=True)
+MAIN = "^Orvane   "  # the main window's caption, as a pattern
+
+
+def window_id(title, timeout=20.0):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            return found[-1]
+        time.sleep(0.2)
+    raise SystemExit(f"drive: no window titled {title!r}")
+
+
+def shot(name, title=MAIN):
+    """Saves the window whose caption matches `title`, frame and all."""
+    # The pointer out of the way, so that no button shows its hover look.
+    subprocess.run(["xdotool", "mousemove", "1279", "799"], check=True)
+    time.sleep(0.6)  # let the window paint
+    subprocess.run(["import", "-frame", "-window", window_id(title), f"{OUT}/{name}.png"],
+                   check=True)
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
+
+
+def type_into(field, text):
+    click(field)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+
+def answer(app, caption, picture=None):
+    """Waits for the message box with this caption, saves it, presses its button."""
+    box = dialog(app, caption)
+    if picture:
+        shot(picture, f"^{caption}$")
+    buttons = [a for a in walk(box) if a.getRoleName() == "push button" and showing(a)]
+    click(buttons[0])
+    dialog(app, caption, present=False)
+
+
+def menu_item(main, app, menu, item):
+    click(find(main, "menu item", menu))
+    click(find(app, "menu item", item))
 
 
 def check_names(root, where):
     for a in walk(root):
         if a.getRoleName() in NAMED_ROLES and showing(a) and not a.name.strip():
             problems.append(f"{where}: a {a.getRoleName()} without an accessible name")
+
+
+def crop(window, height_share):
+    """The window's area on the screen with its title bar, the top part only."""
+    e = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    bar = 30
+    return e.width + 2, int(e.height * height_share) + bar, max(e.x - 1, 0), max(e.y - bar, 0)
 
 
 def dialog(app, name, present=True, timeout=30.0):
@@ -94,14 +155,74 @@ for i, (item, picture) in enumerate(card_items):
     click(find(app, "menu item", item))
     wizard = dialog(app, "导航")
     if i == 0:
-        shot("wizard")
+        shot("wizard", "^导航$")
         check_names(wizard, "wizard")
     click(find(wizard, "push button", "确定"))
     dialog(app, "导航", present=False)
     shot(picture)
 
-click(find(main, "menu item", "报缴税"))
-click(find(app, "menu item", "退出"))
+# The card information menu, open.
+click(find(main, "menu item", "卡信息"))
+find(app, "menu item", "日交易记录")
+time.sleep(0.3)
+subprocess.run(["import", "-window", "root", "-crop",
+                "%dx%d+%d+%d" % crop(main, 0.6), f"{OUT}/menu-card.png"], check=True)
+key("Escape")
+
+# Server settings: the dialog, a test that connects (the training server
+# listens), one that is refused, and input that is no address.
+menu_item(main, app, "设置", "服务器")
+server = dialog(app, "服务器设置")
+shot("server", "^服务器设置$")
+check_names(server, "server settings")
+click(find(server, "push button", "测试连接"))
+answer(app, "测试", "server-ok")
+type_into(find(server, "text", "服务器端口："), "1")
+click(find(server, "push button", "测试连接"))
+answer(app, "错误", "server-failed")
+type_into(find(server, "text", "服务器地址："), "192.168.1.256")
+click(find(server, "push button", "保存"))
+answer(app, "错误", "server-invalid")
+click(find(server, "push button", "取消"))
+dialog(app, "服务器设置", present=False)
+
+# Reader settings.
+menu_item(main, app, "设置", "IC卡读写器")
+reader = dialog(app, "读卡器设置")
+shot("reader", "^读卡器设置$")
+check_names(reader, "reader settings")
+click(find(reader, "push button", "取消"))
+dialog(app, "读卡器设置", present=False)
+
+# The about box, and system information where no such program is installed.
+menu_item(main, app, "帮助", "关于...")
+about = dialog(app, "关于 Orvane")
+shot("about", "^关于 Orvane$")
+check_names(about, "about box")
+click(find(about, "push button", "系统信息"))
+answer(app, "Orvane", "sysinfo-none")
+click(find(about, "push button", "确定"))
+dialog(app, "关于 Orvane", present=False)
+
+# An invoice-check page, and a query answered on it. The page's own
+# controls are not in the accessibility tree, so the keyboard fills the
+# form: the code field is the page's first stop.
+menu_item(main, app, "发票辨伪拍奖", "税控发票")
+pane = find(main, "filler", "发票辨伪拍奖")
+time.sleep(2.0)  # the local test server answers at once; let the engine draw
+shot("invoice")
+e = pane.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 40), str(e.y + e.height - 40),
+                "click", "1"], check=True)
+key("Tab")
+subprocess.run(["xdotool", "type", "--delay", "20", "144001200111"], check=True)
+key("Tab")
+subprocess.run(["xdotool", "type", "--delay", "20", "00000008"], check=True)
+key("Return")
+time.sleep(2.0)
+shot("invoice-result")
+
+menu_item(main, app, "报缴税", "退出")
 
 for p in problems:
     print("drive:", p, file=sys.stderr)

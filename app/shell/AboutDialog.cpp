@@ -117,7 +117,8 @@ AboutDialog::AboutDialog(DesktopActions& desktop, std::function<SystemInfoProgra
     top->addLayout(grid);
     top->addWidget(line1);
     top->addLayout(bottom);
-    setMinimumWidth(520);
+    // The texts wrap at this width rather than widen the box.
+    setFixedWidth(560);
 }
 
 }  // namespace orv
