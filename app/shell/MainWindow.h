@@ -7,6 +7,10 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+#include "update/Downloader.h"
+#include "update/UpdateHost.h"
 
 class QAction;
 class QLabel;
@@ -20,17 +24,24 @@ class Grid;
 class InvoicePane;
 class NaviWindow;
 class NetworkState;
+class UpdateCheck;
 struct Program;
 struct WizardContext;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private UpdateHost {
     Q_OBJECT
 public:
-    MainWindow(Program& program, NetworkState& network, QWidget* parent = nullptr);
+    // `starter` starts the updater when an update has arrived (the system's
+    // process start when null).
+    MainWindow(Program& program, NetworkState& network, ProgramStarter* starter = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The window's load: the date, the attribution, the status, the timer.
+    // The window's load: the date and the attribution at once, then, once
+    // the window is shown, the status and its timer.
     void load();
+    // True once the status has been refreshed for the first time.
+    bool loaded() const { return !loadPending_ && statusTimer_.isActive(); }
     void ShowStatus(bool full);
     // Lays out the card file of `kind` (1 to 4) from the card data and
     // shows the grid.
@@ -51,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* e) override;
 
 private:
     // A menu item; without a command it stays disabled.
@@ -60,6 +72,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     QLabel* pane(const char* key, const QString& text);
+    void finishLoad();
     void showBackground();
     void showGrid();
 
@@ -67,6 +80,14 @@ private:
     void runWizard(int mode);
     WizardContext wizardContext();
     void onGridMouseUp(Qt::MouseButton button);
+
+    // What the update check asks of the program.
+    QWidget* window() override { return this; }
+    void reloadSettings() override;
+    void showStatus(bool full) override { ShowStatus(full); }
+    bool wizardBusy() override;
+    void closeOtherWindows() override;
+    void closeProgram() override;
 
     // The information commands and the web pane (MainWindowPages.cpp).
     InvoicePane* web1();  // made on first use: the engine starts only then
@@ -91,7 +112,11 @@ private:
     QHash<QString, QLabel*> panes_;   // status panes by key
     QTimer statusTimer_;
     int shownRows_ = 0;
+    bool loadPending_ = false;
     NaviWindow* wizard_ = nullptr;
+    DetachedStarter detachedStarter_;
+    Downloader ucDownloader1_;
+    std::unique_ptr<UpdateCheck> update_;
 };
 
 }  // namespace orv

@@ -13,6 +13,7 @@
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "shell/WebEngineSetup.h"
+#include "update/UpdateAUP.h"
 
 namespace orv {
 
@@ -28,7 +29,7 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
     }
 }
 
-int programMain(int argc, char** argv) {
+int programMain(int argc, char** argv, const ProgramSeams& seams) {
     prepareWebEngine();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
@@ -44,10 +45,11 @@ int programMain(int argc, char** argv) {
 
     Program program;
     SystemSmartCardService service;
-    if (!startProgram(program, folder, StartupSteps{service, {}})) return 1;
+    const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
+    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
 
-    SystemNetworkState network;
-    MainWindow window(program, network);
+    SystemNetworkState systemNetwork;
+    MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
     window.load();

@@ -115,6 +115,7 @@ protected:
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
         window_->show();
+        ASSERT_TRUE(orvtest::waitFor([&] { return window_->loaded(); }));
         content_ = window_->findChild<QStackedWidget*>();
     }
     QAction* item(const char* name) { return window_->findChild<QAction*>(name); }
