@@ -91,7 +91,8 @@ void ServerDialog::test() {
             invalidInput();
             return;
         case ConnectionTest::Start::Started:
-            lblInfo_->setText(QStringLiteral("正在连接......"));
+            // An outcome the socket reported at once has been shown already.
+            if (sockTest_->running()) lblInfo_->setText(QStringLiteral("正在连接......"));
             return;
     }
 }

@@ -102,6 +102,9 @@ protected:
     }
     void TearDown() override {
         window_.reset();
+        // What the window left to be deleted later (its pending single-shot
+        // timers) goes now, not with a loop that may never run again.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         orv::RecordsDb::close();
     }
     void start(QStringList settings = {}) {
