@@ -13,9 +13,10 @@ A window that is added to the program gets its part below, and its picture
 a name the manual can use. Still to come, with the windows that show them:
 the copy-tax run in the wizard (reading, waiting for the server, the
 result), clear-unlock (its progress and "清零解锁成功！"), the amount inputs
-of the declaration, the clearing of card history, the query window of each
-kind, the grid's export menu with the save dialog, and the notice window.
+of the declaration, the clearing of card history, and the grid's export
+menu with the save dialog.
 """
+import os
 import subprocess
 import sys
 import time
@@ -133,6 +134,31 @@ def crop(window, height_share):
     return e.width + 2, int(e.height * height_share) + bar, max(e.x - 1, 0), max(e.y - bar, 0)
 
 
+def shot_region(name, window, height_share=1.0):
+    """Saves the screen where the window is, with what pops up over it."""
+    subprocess.run(["xdotool", "mousemove", "1279", "799"], check=True)
+    time.sleep(0.6)
+    subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % crop(window, height_share),
+                    f"{OUT}/{name}.png"], check=True)
+
+
+def close_notice(app, timeout=15.0):
+    """The update check's notice window slides in over the main window's
+    corner: read it (its picture for the manual) and close it by a click on
+    its text, as a user would."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = [w for w in app if w is not None and w.name == "ZEL 消息" and showing(w)]
+        if found:
+            time.sleep(1.5)  # until it has slid in
+            shot("notice", "^ZEL 消息$")
+            check_names(found[0], "notice window")
+            click(find(found[0], "label", "消息内容"))
+            dialog(app, "ZEL 消息", present=False)
+            return
+        time.sleep(0.3)
+
+
 def dialog(app, name, present=True, timeout=30.0):
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -143,8 +169,52 @@ def dialog(app, name, present=True, timeout=30.0):
     raise SystemExit(f"drive: the window {name!r} did not {'open' if present else 'close'}")
 
 
+def seed_records(path):
+    """Records for the query windows to show, as the program stores them."""
+    import random
+    import sqlite3
+    rnd = random.Random(7)
+    name = "北京市海淀区示例商贸有限公司"
+    hexs = lambda n: "".join(rnd.choice("0123456789ABCDEF") for _ in range(n))
+    db = sqlite3.connect(path)
+    for i, (day, jg1, jg2, jg3) in enumerate([("2012-03-02", 1, 0, 0), ("2012-04-02", 1, 1, 1),
+                                              ("2012-04-03", 2, 0, 0), ("2012-05-04", 0, 1, 3)]):
+        db.execute("insert into sbjs (nsrbm, nsrmc, jyrq, jylsh, jg1, jg2, jg3, skqsrq, skjzrq, je)"
+                   " values (?,?,?,?,?,?,?,?,?,?)",
+                   ("1101082012345678", name, day, "%016d" % (i + 1), jg1, jg2, jg3,
+                    "2012-03-01", "2012-03-31", 1234.56 * (i + 1)))
+        for m in range(2):
+            amounts = [rnd.randrange(0, 500000) / 100 for _ in range(14)]
+            db.execute("insert into ef04 (hzbz, skkbh, sjqsrq, sjjzrq, zcfpfs, tpfs, fpfs, szsm,"
+                       " zcfpje1, zcfpje2, zcfpje3, zcfpje4, zcfpje5, zcfpje6, tpje1, tpje2, tpje3,"
+                       " tpje4, tpje5, tpje6, zcfpzje, tpzje, ztz, mac, sign1, sign2, cbid, nsrmc)"
+                       " values (" + ",".join("?" * 28) + ")",
+                       ["01", "770100000000000%d" % m, "2012-03-01", "2012-03-31", 120, 2, 1,
+                        "010203040506"] + amounts + ["00", hexs(8), hexs(128), hexs(128),
+                                                     i + 1, name])
+            for k in range(3):
+                db.execute("insert into ef06 (skjbh, fpdm, fpqsh, fpzzh, zcfpfs, tpfs, fpfs,"
+                           " zcfpzje, tpzje, kpqssj, kpjzsj, cbid, nsrmc)"
+                           " values (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                           ("499000000000000%d" % m, "111001120%02d" % k, 123 + 100 * k,
+                            222 + 100 * k, 95, 3, 2, 5678.9, 12.3, "2012-03-0%d" % (k + 1),
+                            "2012-03-2%d" % k, i + 1, name))
+            for d in range(1, 32):
+                amounts = [rnd.randrange(0, 50000) / 100 for _ in range(12)]
+                db.execute("insert into ef09 (skjbh, kprq, zcfpfs, tpfs, fpfs, szsm, zcfpje1,"
+                           " zcfpje2, zcfpje3, zcfpje4, zcfpje5, zcfpje6, tpje1, tpje2, tpje3,"
+                           " tpje4, tpje5, tpje6, sign1, sign2, cbid, nsrmc)"
+                           " values (" + ",".join("?" * 22) + ")",
+                           ["499000000000000%d" % m, "2012-03-%02d" % d, rnd.randrange(1, 40),
+                            rnd.randrange(0, 3), rnd.randrange(0, 3), "010203040506"] + amounts
+                           + [hexs(128), hexs(128), i + 1, name])
+    db.commit()
+    db.close()
+
+
 app = application()
 main = next(w for w in app if w.name.startswith("Orvane"))
+close_notice(app)
 shot("main")
 check_names(main, "main window")
 
@@ -165,8 +235,7 @@ for i, (item, picture) in enumerate(card_items):
 click(find(main, "menu item", "卡信息"))
 find(app, "menu item", "日交易记录")
 time.sleep(0.3)
-subprocess.run(["import", "-window", "root", "-crop",
-                "%dx%d+%d+%d" % crop(main, 0.6), f"{OUT}/menu-card.png"], check=True)
+shot_region("menu-card", main, 0.6)
 key("Escape")
 
 # Server settings: the dialog, a test that connects (the training server
@@ -222,7 +291,34 @@ key("Return")
 time.sleep(2.0)
 shot("invoice-result")
 
-menu_item(main, app, "报缴税", "退出")
+# The five query windows over records stored as the program stores them.
+seed_records(os.path.join(os.environ["ORV_RUN_DIR"], "orv.db"))
+query_items = [("抄报税记录", "抄报税记录查询", "query-copytax"),
+               ("缴税记录", "缴税记录查询", "query-payment"),
+               ("申报汇总数据", "申报汇总数据查询", "query-summary"),
+               ("发票使用信息", "发票使用信息查询", "query-invoices"),
+               ("日交易记录", "日交易记录查询", "query-daily")]
+for i, (item, caption, picture) in enumerate(query_items):
+    click(find(main, "menu item", "查询"))
+    click(find(app, "menu item", item))
+    window = dialog(app, caption)
+    check_names(window, caption)
+    if i == 0:
+        shot("query-empty", f"^{caption}$")
+        # The start date's calendar, which must speak Chinese.
+        picker = find(window, "spin button", "所属期起：")
+        e = picker.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 8), str(e.y + e.height // 2),
+                        "click", "1"], check=True)
+        shot_region("query-calendar", window)
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+    click(find(window, "push button", "查询"))
+    shot(picture, f"^{caption}$")
+    click(find(window, "push button", "退出"))
+    dialog(app, caption, present=False)
+
+click(find(main, "menu item", "报缴税"))
+click(find(app, "menu item", "退出"))
 
 for p in problems:
     print("drive:", p, file=sys.stderr)

@@ -11,6 +11,7 @@
 #include "shell/AppLog.h"
 #include "shell/Deployment.h"
 #include "shell/Desktop.h"
+#include "shell/Version.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.
@@ -70,8 +71,9 @@ AboutDialog::AboutDialog(DesktopActions& desktop, std::function<SystemInfoProgra
     connect(picture1, &QToolButton::clicked, this, [open] { open(deployment::kVendorSite); });
 
     // The title's design text carries major and minor of the version.
-    const QStringList v = AppLog::version().split(u'.');
-    auto* lblTitle = label("lblTitle", QStringLiteral("Orvane V%1.%2").arg(v[0], v[1]), this);
+    const ProgramVersion v = programVersion();
+    auto* lblTitle =
+        label("lblTitle", QStringLiteral("Orvane V%1.%2").arg(v.major).arg(v.minor), this);
     QFont title = lblTitle->font();
     // The face named for the title first, then the Kai faces a system may
     // have under other names.

@@ -16,6 +16,8 @@
 #include <QToolButton>
 
 #include "card/RecordsDb.h"
+#include "records/Export.h"
+#include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
 #include "shell/CardGrid.h"
 #include "shell/Deployment.h"
@@ -185,11 +187,16 @@ void MainWindow::buildMenus() {
     addItem(card, QStringLiteral("mnuClearIC"), QStringLiteral("清除卡内历史数据"));
 
     QMenu* query = menu("mnuCX", QStringLiteral("查询"));
-    addItem(query, QStringLiteral("mnuCXCBS"), QStringLiteral("抄报税记录"));
-    addItem(query, QStringLiteral("mnuCXJSJL"), QStringLiteral("缴税记录"));
-    addItem(query, QStringLiteral("mnuCXSBHZ"), QStringLiteral("申报汇总数据"));
-    addItem(query, QStringLiteral("mnuCXFPSY"), QStringLiteral("发票使用信息"));
-    addItem(query, QStringLiteral("mnuCXRJYJL"), QStringLiteral("日交易记录"));
+    addItem(query, QStringLiteral("mnuCXCBS"), QStringLiteral("抄报税记录"),
+            [this] { queryCommand(1); });
+    addItem(query, QStringLiteral("mnuCXJSJL"), QStringLiteral("缴税记录"),
+            [this] { queryCommand(2); });
+    addItem(query, QStringLiteral("mnuCXSBHZ"), QStringLiteral("申报汇总数据"),
+            [this] { queryCommand(3); });
+    addItem(query, QStringLiteral("mnuCXFPSY"), QStringLiteral("发票使用信息"),
+            [this] { queryCommand(4); });
+    addItem(query, QStringLiteral("mnuCXRJYJL"), QStringLiteral("日交易记录"),
+            [this] { queryCommand(5); });
 
     QMenu* invoice = menu("mnuFPBW", QStringLiteral("发票辨伪拍奖"));
     addItem(invoice, QStringLiteral("mnuBWSKFP"), QStringLiteral("税控发票"),
@@ -222,7 +229,9 @@ void MainWindow::buildMenus() {
                                QStringLiteral("导出到文本文件")};
     // One control array: three items named mnuExp, told apart by index.
     for (int i = 0; i < 3; ++i) {
-        QAction* a = addItem(mnuExport_, QStringLiteral("mnuExp%1").arg(i), exports[i]);
+        QAction* a = addItem(mnuExport_, QStringLiteral("mnuExp%1").arg(i), exports[i], [this, i] {
+            exportFromMenu(this, *program_.log, grid1_->model(), i);
+        });
         a->setObjectName(QStringLiteral("mnuExp"));
         a->setProperty("index", i);
     }
@@ -359,6 +368,11 @@ void MainWindow::cardCommand(int kind) {
     } else {
         showBackground();
     }
+}
+
+void MainWindow::queryCommand(int kind) {
+    showBackground();
+    showQueryWindow(this, RecordsDb::connection(), *program_.log, kind);
 }
 
 void MainWindow::ShowICInfo(int kind) {

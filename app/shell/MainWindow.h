@@ -77,6 +77,7 @@ private:
     void showGrid();
 
     void cardCommand(int kind);
+    void queryCommand(int kind);
     void runWizard(int mode);
     WizardContext wizardContext();
     void onGridMouseUp(Qt::MouseButton button);

@@ -4,7 +4,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
+#include "shell/AppLog.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
@@ -30,9 +33,17 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
 }
 
 int programMain(int argc, char** argv, const ProgramSeams& seams) {
+    // The package's launcher asks a program folder's version before it
+    // decides whether to refresh that folder; nothing else is touched.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", AppLog::version().toUtf8().constData());
+        return 0;
+    }
     prepareWebEngine();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
+    // The package's desktop entry, so that a desktop shows its name and icon.
+    app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
 
     SingleInstance instance(SingleInstance::runtimeFolder());
     if (!instance.acquire()) {

@@ -11,6 +11,7 @@
 #include "shell/MessageBox.h"
 #include "shell/ProgramFolder.h"
 #include "shell/TempFile.h"
+#include "shell/Version.h"
 #include "shell/Waiter.h"
 #include "update/Digests.h"
 #include "update/Downloader.h"
@@ -37,9 +38,10 @@ ProgramIdentity ProgramIdentity::current(const QString& settingsPath) {
     p.folder = programFolder();
     p.settingsPath = settingsPath;
     p.exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    p.major = ORV_VERSION_MAJOR;
-    p.minor = ORV_VERSION_MINOR;
-    p.revision = ORV_VERSION_PATCH;
+    const ProgramVersion v = programVersion();
+    p.major = v.major;
+    p.minor = v.minor;
+    p.revision = v.revision;
     return p;
 }
 

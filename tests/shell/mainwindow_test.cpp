@@ -22,8 +22,10 @@
 #include "orv/hex.h"
 #include "programfolder.h"
 #include "qtwait.h"
+#include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
 #include "shell/Deployment.h"
+#include "shell/FileDialog.h"
 #include "shell/Grid.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -31,6 +33,7 @@
 #include "shell/Program.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "shell/Text.h"
 #include "virtualreader.h"
 
 namespace {
@@ -266,16 +269,17 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
     start(cardsim::build(cardsim::realisticSpec()));
     EXPECT_EQ(window_->windowTitle(), orv::MainWindow::caption());
     EXPECT_TRUE(window_->windowTitle().startsWith("Orvane   服务电话："));
-    for (const char* enabled : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuFWQ",
-                                "mnuICKDXQ", "mnuSYSC", "mnuRJSJ", "mnuAbout", "mnuBWSKFP",
-                                "mnuBWZZSPTFP", "mnuBWTYDKFP", "mnuBWQTPTFP"})
+    for (const char* enabled :
+         {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuCXCBS", "mnuCXJSJL",
+          "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL", "mnuFWQ", "mnuICKDXQ", "mnuSYSC", "mnuRJSJ",
+          "mnuAbout", "mnuBWSKFP", "mnuBWZZSPTFP", "mnuBWTYDKFP", "mnuBWQTPTFP"})
         EXPECT_TRUE(item(enabled)->isEnabled()) << enabled;
-    for (const char* later : {"mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC", "mnuCXCBS"})
+    for (const char* later : {"mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC"})
         EXPECT_FALSE(item(later)->isEnabled()) << later;
     const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
     ASSERT_EQ(exports.size(), 3);
     for (QAction* a : exports)
-        EXPECT_FALSE(a->isEnabled());
+        EXPECT_TRUE(a->isEnabled());
     // Every toolbar button: named by its key, read by its caption, usable
     // exactly when its menu item is.
     const QList<std::pair<const char*, const char*>> buttons = {
@@ -297,6 +301,75 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
     }
     window_->toolbarClicked("NOPE");  // nothing happens
     EXPECT_TRUE(window_->isVisible());
+}
+
+// Each query item (and the two query buttons) opens the query window of its
+// kind, modally, over the background.
+TEST_F(MainWindowTest, QueryCommandsOpenTheQueryWindowOfTheirKind) {
+    start(cardsim::build(cardsim::realisticSpec()));
+    readWith("mnuJBXX");
+    const QList<std::pair<const char*, const char*>> items = {{"mnuCXCBS", "抄报税记录查询"},
+                                                              {"mnuCXJSJL", "缴税记录查询"},
+                                                              {"mnuCXSBHZ", "申报汇总数据查询"},
+                                                              {"mnuCXFPSY", "发票使用信息查询"},
+                                                              {"mnuCXRJYJL", "日交易记录查询"}};
+    auto opened = [&](const std::function<void()>& command) {
+        QString title;
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, &title] {
+            if (auto* w = qobject_cast<orv::QueryWindow*>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                poll->stop();
+                title = w->windowTitle();
+                QTest::mouseClick(w->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
+            }
+        });
+        poll->start(5);
+        command();
+        return title;
+    };
+    for (const auto& [name, caption] : items) {
+        EXPECT_EQ(opened([&] { item(name)->trigger(); }), caption) << name;
+        EXPECT_FALSE(gridShown());
+    }
+    EXPECT_EQ(opened([&] { window_->toolbarClicked("QCB"); }), "抄报税记录查询");
+    EXPECT_EQ(opened([&] { window_->toolbarClicked("QJS"); }), "缴税记录查询");
+}
+
+// The menu item decides the format, whatever the typed name ends in.
+TEST_F(MainWindowTest, ExportMenuWritesTheGridByItsItem) {
+    const cardsim::CardSpec spec = cardsim::realisticSpec();
+    start(cardsim::build(spec));
+    readWith("mnuJBXX");
+    orv::FileDialog::takeShown();
+    MessageBox::takeShown();
+    const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
+    auto exportWith = [&](int index, const std::string& name) {
+        for (QAction* a : exports)
+            if (a->property("index").toInt() == index) {
+                orv::FileDialog::setNextFileName(QString::fromStdString(dir_.file(name)));
+                a->trigger();
+            }
+        return orvtest::readFile(dir_.file(name));
+    };
+    EXPECT_EQ(exportWith(0, "a.csv").substr(0, 4), "\xD0\xCF\x11\xE0");  // a workbook
+    EXPECT_EQ(exportWith(1, "b.txt"),
+              "\xCF\xEE\xC4\xBF,\xD6\xB5\r\n\xC4\xC9\xCB\xB0\xC8\xCB"
+              "\xB1\xE0\xC2\xEB,1101082012345678\r\n" +
+                  orv::toGbk(QStringLiteral("单位名称,") + QString::fromStdString(spec.unitName))
+                      .toStdString() +
+                  "\r\n");
+    EXPECT_EQ(exportWith(2, "c.xls").substr(0, 7), "\xCF\xEE\xC4\xBF\t\xD6\xB5");
+    const auto dialogs = orv::FileDialog::takeShown();
+    ASSERT_EQ(dialogs.size(), 3);
+    EXPECT_EQ(dialogs[0].filters, "Excel文件 (*.xls)");
+    EXPECT_EQ(dialogs[0].defaultSuffix, "xls");
+    EXPECT_EQ(dialogs[1].filters, "CSV(逗号分隔) (*.csv)");
+    EXPECT_EQ(dialogs[2].defaultSuffix, "txt");
+    EXPECT_EQ(MessageBox::takeShown().size(), 3);
+    // Cancel does nothing.
+    exports[0]->trigger();
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 }
 
 TEST_F(MainWindowTest, StatusBarShowsSettingsNetworkReaderAndDate) {

@@ -116,6 +116,90 @@ TEST(CommandLine, RefusesNamesThatLeaveTheFolder) {
     }
 }
 
+// Names that Windows would read as another place, another file or a device;
+// refused on every platform, since one manifest serves both.
+TEST(CommandLine, RefusesNamesThatWindowsReadsAsSomethingElse) {
+    const struct {
+        const char* name;
+        const char* problem;  // "" when accepted
+    } cases[] = {
+        {"C:\\Windows\\notepad.exe", "holds a path separator"},
+        {"\\\\server\\share\\x.exe", "holds a path separator"},
+        {"\\\\?\\C:\\x.exe", "holds a path separator"},
+        {"C:x.exe", "names a drive or a stream"},
+        {"C:", "names a drive or a stream"},
+        {"orvane.exe:hidden", "names a drive or a stream"},
+        {"orvane.exe::$DATA", "names a drive or a stream"},
+        // Windows drops trailing dots and blanks: "zelUpdate.exe." is the updater.
+        {"zelUpdate.exe.", "ends in a dot or a blank"},
+        {"orvane.exe ", "ends in a dot or a blank"},
+        {"CON", "is a device name"},
+        {"con.txt", "is a device name"},
+        {"nul .tmp", "is a device name"},
+        {"Aux", "is a device name"},
+        {"PRN.exe", "is a device name"},
+        {"COM1", "is a device name"},
+        {"com0.exe", "is a device name"},
+        {"LPT9.log", "is a device name"},
+        {"COM\xC2\xB9", "is a device name"},  // COM and a superscript one
+        {"lpt\xC2\xB3.txt", "is a device name"},
+        {"CONIN$", "is a device name"},
+        {"conout$.exe", "is a device name"},
+        {"a?.exe", "holds a character that file names cannot hold"},
+        {"a*", "holds a character that file names cannot hold"},
+        {"a<b", "holds a character that file names cannot hold"},
+        {"a>b", "holds a character that file names cannot hold"},
+        {"a|b", "holds a character that file names cannot hold"},
+        {"a\"b", "holds a character that file names cannot hold"},
+        {"a\tb", "holds a character that file names cannot hold"},
+        {"a\x01", "holds a character that file names cannot hold"},
+        {"CONSOLE.exe", ""},
+        {"COM10", ""},
+        {"LPT", ""},
+        {"nul2.tmp", ""},
+        {"con_x.exe", ""},
+        {"a.con", ""},
+        {".hidden", ""},
+        {"\xE7\xA8\x8B\xE5\xBA\x8F.exe", ""},  // Chinese in UTF-8
+        {"tmp1A.tmp", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zelupdate::nameProblem(c.name), c.problem) << c.name;
+    const auto r = parseCommandLine("-LEZ -T1 -Eorvane.exe -Utmp1A.tmp -RCOM1.exe");
+    EXPECT_EQ(r.status, Status::Error);
+    EXPECT_EQ(r.error, "the -R name \"COM1.exe\" is a device name");
+}
+
+TEST(CommandLine, TwoNamesOfOneFileAreOneFile) {
+    const auto r = parseCommandLine("-LEZ -T1 -Eorvane.exe -UORVANE~1.EXE");
+    ASSERT_EQ(r.status, Status::Ok);
+    EXPECT_EQ(zelupdate::conflictProblem(r.options, "zelUpdate.exe"), "");
+    // The folder says the short name is the program's.
+    const auto oneFile = [](std::string_view a, std::string_view b) {
+        return (a == "ORVANE~1.EXE" && b == "orvane.exe") ||
+               (b == "ORVANE~1.EXE" && a == "orvane.exe");
+    };
+    EXPECT_EQ(zelupdate::conflictProblem(r.options, "zelUpdate.exe", oneFile),
+              "the -U file is the -E file");
+}
+
+TEST(CommandLine, WhatFollowsTheProgramNameOnAWindowsCommandLine) {
+    const struct {
+        const char* line;
+        const char* rest;
+    } cases[] = {
+        {"zelUpdate.exe -LEZ -T1", "-LEZ -T1"},
+        {"\"C:\\Program Files\\Orv\\zelUpdate.exe\" -LEZ -T1", "-LEZ -T1"},
+        {"\"C:\\Orv\\zelUpdate.exe\"-LEZ", "-LEZ"},
+        {"zelUpdate.exe\t \t-LEZ  -T1 ", "-LEZ  -T1 "},  // the words keep their blanks
+        {"zelUpdate.exe", ""},
+        {"\"C:\\Orv\\zelUpdate.exe", ""},  // an unclosed quote takes the rest
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zelupdate::afterProgramName(c.line), c.rest) << c.line;
+}
+
 TEST(CommandLine, RefusesNamesThatWouldDestroyWhatTheUpdaterNeeds) {
     const struct {
         const char* line;

@@ -302,6 +302,9 @@ TEST_F(UpdaterRun, RefusesWhatLeadsOutOfTheFolderOrDestroysItsFiles) {
     orvtest::TempDir elsewhere;
     orvtest::writeFile(elsewhere.file("target"), "someone else's file");
     fs::create_symlink(elsewhere.path() / "target", dir.path() / "link");
+    // Second names of the program inside the folder.
+    fs::create_hard_link(dir.path() / "orvane", dir.path() / "hardlink");
+    fs::create_symlink("orvane", dir.path() / "alias");
     const struct {
         const char* line;
         const char* error;
@@ -313,6 +316,9 @@ TEST_F(UpdaterRun, RefusesWhatLeadsOutOfTheFolderOrDestroysItsFiles) {
          "Error:the -R name \"/bin/true\" holds a path separator"},
         {"-LEZ -T1 -Elink -Utmp1A.tmp", "Error:\"link\" leads outside the updater's folder"},
         {"-LEZ -T1 -Eorvane -Ulink", "Error:\"link\" leads outside the updater's folder"},
+        {"-LEZ -T1 -Eorvane -Uhardlink", "Error:the -U file is the -E file"},
+        {"-LEZ -T1 -Ealias -Uorvane", "Error:the -U file is the -E file"},
+        {"-LEZ -T1 -Eorvane -Utmp1A.tmp -RCON", "Error:the -R name \"CON\" is a device name"},
         {"-LEZ -T1 -EzelUpdate -Utmp1A.tmp", "Error:the -E file is the updater itself"},
         {"-LEZ -T1 -Eorvane -Uorvane.bak", "Error:the -U file is the backup of the -E file"},
         {"-LEZ -Tx -Eorvane -Utmp1A.tmp", "Error:the -T value \"x\" is not a number"},

@@ -149,6 +149,18 @@ TEST_F(UpdaterSteps, OnlyTheProgramOfThisFolderHoldsTheUpdateUp) {
     EXPECT_EQ(platform.sleeps.size(), 1u);
 }
 
+// The system may spell the folder of a running program otherwise than the
+// updater's own path does (through a link here; another case or a short name
+// on Windows): it is still this folder.
+TEST_F(UpdaterSteps, TheProgramRunningFromAnotherSpellingOfTheFolderHoldsTheUpdateUp) {
+    orvtest::TempDir other;
+    fs::create_directory_symlink(dir.path(), other.path() / "same");
+    platform.lists = {{program(other.path() / "same")}, {program(other.path() / "same")}, {}};
+    run("-LEZ -T1 -Eorvane -Utmp1A.tmp", files);
+    EXPECT_EQ(platform.sleeps.size(), 2u);
+    EXPECT_EQ(orvtest::readFile(dir.file("orvane")), "new program");
+}
+
 TEST_F(UpdaterSteps, AFailedReplacementRestoresTheBackupAndKeepsThePackage) {
     FailingFiles failing;
     failing.failInstallTo = dir.path() / "orvane";

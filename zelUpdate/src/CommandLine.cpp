@@ -39,8 +39,15 @@ bool toInt32(std::string_view text, int& out) {
     return true;
 }
 
+// Appended rather than "\"" + s + "\"": GCC 12 warns about that form at -O3
+// (a false -Wrestrict).
 std::string inQuotes(std::string_view s) {
-    return "\"" + std::string(s) + "\"";
+    std::string out;
+    out.reserve(s.size() + 2);
+    out += '"';
+    out += s;
+    out += '"';
+    return out;
 }
 
 // "[text]" as the main program writes it: the brackets around the text go,
@@ -55,6 +62,23 @@ std::string paramsText(std::string_view value) {
     return text;
 }
 
+// DOS device names that Windows opens as devices in any folder, with any
+// extension and with blanks before it ("nul .txt").
+bool isDeviceName(std::string_view name) {
+    std::string base(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = upper(c);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (base == device) return true;
+    if (base.size() < 4 || (base.rfind("COM", 0) != 0 && base.rfind("LPT", 0) != 0)) return false;
+    const std::string_view number = std::string_view(base).substr(3);
+    // A digit, or a superscript one, two or three in UTF-8.
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
 }  // namespace
 
 std::string nameProblem(std::string_view name) {
@@ -62,10 +86,18 @@ std::string nameProblem(std::string_view name) {
     if (name.find("..") != std::string_view::npos) return "holds \"..\"";
     if (name.find(':') != std::string_view::npos) return "names a drive or a stream";
     if (name == ".") return "is not a file name";
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+            return "holds a character that file names cannot hold";
+    if (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        return "ends in a dot or a blank";
+    if (isDeviceName(name)) return "is a device name";
     return {};
 }
 
-std::string conflictProblem(const Options& o, std::string_view updaterName) {
+std::string conflictProblem(const Options& o, std::string_view updaterName,
+                            const SameFile& sameFile) {
     const std::string backup = orv::derivedName(o.exe, "bak");
     const std::string packageProgram = orv::derivedName(o.package, "exe");
     struct Pair {
@@ -89,8 +121,22 @@ std::string conflictProblem(const Options& o, std::string_view updaterName) {
             {packageProgram, updaterName, "the -U file would be copied onto the updater"});
     }
     for (const Pair& p : pairs)
-        if (sameName(p.a, p.b)) return p.what;
+        if (sameName(p.a, p.b) || (sameFile && sameFile(p.a, p.b))) return p.what;
     return {};
+}
+
+std::string_view afterProgramName(std::string_view line) {
+    std::size_t end = 0;
+    if (!line.empty() && line.front() == '"') {
+        end = line.find('"', 1);
+        end = end == std::string_view::npos ? line.size() : end + 1;
+    } else {
+        end = std::min(line.find_first_of(" \t"), line.size());
+    }
+    line.remove_prefix(end);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    return line;
 }
 
 ParsedCommandLine parseCommandLine(std::string_view line) {

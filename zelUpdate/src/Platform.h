@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace zelupdate {
@@ -55,5 +56,21 @@ std::string commandLine(int argc, char** argv);
 // The parameters of a started program: the -P text split into words
 // (platforms that pass a command line as text take it whole).
 std::vector<std::string> splitParams(const std::string& params);
+
+// Text inside the updater is what the command line brought: the bytes on
+// Linux, UTF-8 on Windows. These make paths of it and text of paths.
+std::filesystem::path pathOf(const std::string& text);
+std::string textOf(const std::filesystem::path& path);
+
+// Where a file or folder really is: links followed, spelled as the system
+// keeps it, so that two names of one place compare equal.
+std::filesystem::path realPath(const std::filesystem::path& path, std::error_code& ec);
+// True when both exist and are one file (a link, a second name).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// A log entry's text in the log's code page, and the folder in the form the
+// log opens files with.
+std::string logText(const std::string& text);
+std::string logFolder(const std::filesystem::path& folder);
 
 }  // namespace zelupdate

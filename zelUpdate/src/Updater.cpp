@@ -45,32 +45,6 @@ std::string secondsText(milliseconds d) {
 }
 }  // namespace
 
-bool Files::exists(const fs::path& p) {
-    std::error_code ec;
-    return fs::exists(p, ec);
-}
-
-bool Files::remove(const fs::path& p, std::string& error) {
-    std::error_code ec;
-    if (fs::remove(p, ec)) return true;
-    error = (ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)).message();
-    return false;
-}
-
-bool Files::copy(const fs::path& from, const fs::path& to, std::string& error) {
-    std::error_code ec;
-    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) return true;
-    error = (ec ? ec : std::make_error_code(std::errc::io_error)).message();
-    return false;
-}
-
-bool Files::install(const fs::path& from, const fs::path& to, std::string& error) {
-    std::error_code ec;
-    if (orv::installCopy(from, to, ec)) return true;
-    error = ec.message();
-    return false;
-}
-
 Updater::Updater(Platform& platform, Files& files, orv::LogFile& log, fs::path folder,
                  std::string updaterName, Timing timing)
     : platform_(platform),
@@ -81,22 +55,25 @@ Updater::Updater(Platform& platform, Files& files, orv::LogFile& log, fs::path f
       timing_(timing) {}
 
 void Updater::run(const Options& o) {
-    program_ = folder_ / o.exe;
-    backup_ = folder_ / orv::derivedName(o.exe, "bak");
-    package_ = folder_ / o.package;
-    packageProgram_ = folder_ / orv::derivedName(o.package, "exe");
+    program_ = folder_ / pathOf(o.exe);
+    backup_ = folder_ / pathOf(orv::derivedName(o.exe, "bak"));
+    package_ = folder_ / pathOf(o.package);
+    packageProgram_ = folder_ / pathOf(orv::derivedName(o.package, "exe"));
     switch (o.restart) {
         case Options::Restart::Program:
             restart_ = program_;
             break;
         case Options::Restart::Named:
-            restart_ = folder_ / o.run;
+            restart_ = folder_ / pathOf(o.run);
             break;
         case Options::Restart::None:
             restart_.clear();
             break;
     }
-    if (const std::string why = conflictProblem(o, updaterName_); !why.empty()) {
+    const auto oneFile = [this](std::string_view a, std::string_view b) {
+        return sameFile(folder_ / pathOf(std::string(a)), folder_ / pathOf(std::string(b)));
+    };
+    if (const std::string why = conflictProblem(o, updaterName_, oneFile); !why.empty()) {
         log("Error:" + why);
         return;
     }
@@ -117,13 +94,13 @@ void Updater::run(const Options& o) {
 // updater works on the files of its own folder only.
 bool Updater::insideFolder() {
     std::error_code ec;
-    const fs::path home = fs::canonical(folder_, ec);
+    const fs::path home = realPath(folder_, ec);
     const fs::path* files[] = {&program_, &package_, &restart_};
     for (const fs::path* f : files) {
         if (f->empty() || !files_.exists(*f)) continue;
-        const fs::path real = fs::canonical(*f, ec);
+        const fs::path real = realPath(*f, ec);
         if (ec || real.parent_path() != home) {
-            log("Error:\"" + f->filename().string() + "\" leads outside the updater's folder");
+            log("Error:\"" + textOf(f->filename()) + "\" leads outside the updater's folder");
             return false;
         }
     }
@@ -132,12 +109,18 @@ bool Updater::insideFolder() {
 
 // A process is the main program when it has its file name and, where the
 // system tells its path, runs from this folder: a copy installed elsewhere
-// does not hold this update up.
+// does not hold this update up. The folder may be spelled differently
+// (another case or a short name on Windows, a link on Linux).
 bool Updater::ours(const ProcessEntry& p) const {
     if (p.exe.empty()) return true;
+    const fs::path parent = p.exe.parent_path();
+    if (parent == folder_) return true;
     std::error_code ec;
-    const fs::path home = fs::canonical(folder_, ec);
-    return p.exe.parent_path() == home || p.exe.parent_path() == folder_;
+    const fs::path home = realPath(folder_, ec);
+    if (ec || home.empty()) return false;
+    if (parent == home) return true;
+    const fs::path real = realPath(parent, ec);
+    return !ec && real == home;
 }
 
 bool Updater::waitForProgram(const std::string& exe) {
@@ -183,14 +166,14 @@ void Updater::replace(const Options& o) {
         log("[01,002] " + error);
         if (!files_.exists(program_)) {
             if (files_.install(backup_, program_, error)) {
-                log("[01,002] Restored " + program_.filename().string() + " from " +
-                    backup_.filename().string());
+                log("[01,002] Restored " + textOf(program_.filename()) + " from " +
+                    textOf(backup_.filename()));
             } else {
                 log("[01,002] Restore failed: " + error);
             }
         }
         // The package is the only copy of the new version: keep it.
-        log("[01,003] Kept " + package_.filename().string());
+        log("[01,003] Kept " + textOf(package_.filename()));
     }
     if (restart_.empty()) {
         log("[01,006] OK");
@@ -207,7 +190,7 @@ void Updater::runPackage(const Options& o) {
     std::string error;
     if (!files_.install(package_, packageProgram_, error)) {
         log("[02,001] " + error);
-        log("[02,002] Kept " + package_.filename().string());
+        log("[02,002] Kept " + textOf(package_.filename()));
     } else if (!files_.remove(package_, error)) {
         log("[02,002] " + error);
     }
@@ -238,13 +221,13 @@ void runCommandLine(std::string_view line, Platform& platform, Files& files,
     const ParsedCommandLine parsed = parseCommandLine(line);
     if (parsed.status == ParsedCommandLine::Status::Empty) return;
     const fs::path folder = updaterPath.parent_path();
-    orv::LogFile log(folder.string(), orv::LogFile::Variant::Updater, std::string(), clock);
+    orv::LogFile log(logFolder(folder), orv::LogFile::Variant::Updater, std::string(), clock);
     switch (parsed.status) {
         case ParsedCommandLine::Status::Error:
-            log.log("Error:" + parsed.error);
+            log.log(logText("Error:" + parsed.error));
             break;
         case ParsedCommandLine::Status::Ok: {
-            Updater updater(platform, files, log, folder, updaterPath.filename().string(), timing);
+            Updater updater(platform, files, log, folder, textOf(updaterPath.filename()), timing);
             updater.run(parsed.options);
             break;
         }

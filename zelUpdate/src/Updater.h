@@ -27,7 +27,7 @@ struct Timing {
 Timing timingFrom(const char* text);
 
 // The file operations, each reporting the system's description on failure.
-// Tests replace one to make it fail.
+// Tests replace one to make it fail. Defined with the platform.
 class Files {
 public:
     virtual ~Files() = default;
@@ -59,7 +59,7 @@ private:
     void runPackage(const Options& o);
     bool start(const std::filesystem::path& program, const std::string& params, long long* id,
                std::string& error);
-    void log(const std::string& text) { log_.log(text); }
+    void log(const std::string& text) { log_.log(logText(text)); }
 
     Platform& platform_;
     Files& files_;

@@ -1,5 +1,6 @@
 // The updater on Linux: processes from /proc, programs started with fork and
-// exec, waits through a process descriptor.
+// exec, waits through a process descriptor, files through std::filesystem.
+// Names are the bytes the command line brought.
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +16,8 @@
 #include <thread>
 
 #include "Platform.h"
+#include "Updater.h"
+#include "orv/fileinstall.h"
 
 namespace zelupdate {
 
@@ -221,6 +224,57 @@ std::vector<std::string> splitParams(const std::string& params) {
         start = end + 1;
     }
     return out;
+}
+
+fs::path pathOf(const std::string& text) {
+    return fs::path(text);
+}
+
+std::string textOf(const fs::path& path) {
+    return path.string();
+}
+
+fs::path realPath(const fs::path& path, std::error_code& ec) {
+    return fs::canonical(path, ec);
+}
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+std::string logText(const std::string& text) {
+    return text;
+}
+
+std::string logFolder(const fs::path& folder) {
+    return folder.string();
+}
+
+bool Files::exists(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(p, ec);
+}
+
+bool Files::remove(const fs::path& p, std::string& error) {
+    std::error_code ec;
+    if (fs::remove(p, ec)) return true;
+    error = (ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)).message();
+    return false;
+}
+
+bool Files::copy(const fs::path& from, const fs::path& to, std::string& error) {
+    std::error_code ec;
+    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) return true;
+    error = (ec ? ec : std::make_error_code(std::errc::io_error)).message();
+    return false;
+}
+
+bool Files::install(const fs::path& from, const fs::path& to, std::string& error) {
+    std::error_code ec;
+    if (orv::installCopy(from, to, ec)) return true;
+    error = ec.message();
+    return false;
 }
 
 }  // namespace zelupdate
