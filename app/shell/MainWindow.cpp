@@ -247,9 +247,12 @@ void MainWindow::buildToolbar() {
     for (const ToolButton& b : kToolButtons) {
         const QString key = QLatin1String(b.key);
         QAction* item = items_.value(QLatin1String(b.item));
-        QAction* a =
-            toolbar_->addAction(QIcon(QStringLiteral(":/orv/toolbar/%1.svg").arg(key.toLower())),
-                                QString::fromUtf8(b.caption));
+        // The pictures are PNG files at two sizes, as the window's icon.
+        QIcon icon;
+        for (int size : {32, 64})
+            icon.addFile(QStringLiteral(":/orv/toolbar/%1-%2.png").arg(key.toLower()).arg(size),
+                         QSize(size, size));
+        QAction* a = toolbar_->addAction(icon, QString::fromUtf8(b.caption));
         a->setObjectName(key);
         connect(a, &QAction::triggered, this, [this, key] { toolbarClicked(key); });
         // A button is usable exactly when its menu item is.

@@ -291,6 +291,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
         auto* b = toolbar->findChild<QToolButton*>(key);
         ASSERT_NE(b, nullptr) << key;
         EXPECT_FALSE(b->accessibleName().isEmpty()) << key;
+        EXPECT_FALSE(b->icon().pixmap(32).isNull()) << key;  // its picture is there
         EXPECT_EQ(b->isEnabled(), item(menuItem)->isEnabled()) << key;
     }
     // Every named menu item and menu reads as its caption.
