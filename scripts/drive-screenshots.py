@@ -127,19 +127,25 @@ def check_names(root, where):
             problems.append(f"{where}: a {a.getRoleName()} without an accessible name")
 
 
-def crop(window, height_share):
-    """The window's area on the screen with its title bar, the top part only."""
-    e = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    bar = 30
-    return e.width + 2, int(e.height * height_share) + bar, max(e.x - 1, 0), max(e.y - bar, 0)
+def frame_extents(title):
+    """Left, right, top and bottom of the window manager's frame around the window."""
+    out = subprocess.run(["xprop", "-id", window_id(title), "_NET_FRAME_EXTENTS"],
+                         capture_output=True, text=True).stdout
+    numbers = [int(n) for n in out.split("=")[-1].split(",")] if "=" in out else []
+    return numbers if len(numbers) == 4 else [0, 0, 0, 0]
 
 
-def shot_region(name, window, height_share=1.0):
-    """Saves the screen where the window is, with what pops up over it."""
+def shot_region(name, window, title, height_share=1.0):
+    """Saves the screen where the window and its frame are, with what pops up
+    over it (menus, calendars), the top `height_share` of it."""
     subprocess.run(["xdotool", "mousemove", "1279", "799"], check=True)
     time.sleep(0.6)
-    subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % crop(window, height_share),
-                    f"{OUT}/{name}.png"], check=True)
+    left, right, top, _ = frame_extents(title)
+    e = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    geometry = "%dx%d+%d+%d" % (e.width + left + right, int(e.height * height_share) + top,
+                                max(e.x - left, 0), max(e.y - top, 0))
+    subprocess.run(["import", "-window", "root", "-crop", geometry, f"{OUT}/{name}.png"],
+                   check=True)
 
 
 def close_notice(app, timeout=15.0):
@@ -231,11 +237,22 @@ for i, (item, picture) in enumerate(card_items):
     dialog(app, "导航", present=False)
     shot(picture)
 
+# The grid's export menu, on a right click.
+grid = find(main, "table", "卡信息")
+e = grid.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(e.x + 300), str(e.y + 120)], check=True)
+time.sleep(0.5)
+subprocess.run(["xdotool", "click", "3"], check=True)
+time.sleep(0.8)  # a pop-up menu is not in the accessibility tree until it is used
+subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (
+    520, 260, max(e.x + 200, 0), max(e.y + 40, 0)), f"{OUT}/menu-export.png"], check=True)
+key("Escape")
+
 # The card information menu, open.
 click(find(main, "menu item", "卡信息"))
 find(app, "menu item", "日交易记录")
 time.sleep(0.3)
-shot_region("menu-card", main, 0.6)
+shot_region("menu-card", main, MAIN, 0.6)
 key("Escape")
 
 # Server settings: the dialog, a test that connects (the training server
@@ -310,7 +327,7 @@ for i, (item, caption, picture) in enumerate(query_items):
         e = picker.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 8), str(e.y + e.height // 2),
                         "click", "1"], check=True)
-        shot_region("query-calendar", window)
+        shot_region("query-calendar", window, f"^{caption}$", 0.5)
         subprocess.run(["xdotool", "key", "Escape"], check=True)
     click(find(window, "push button", "查询"))
     shot(picture, f"^{caption}$")
