@@ -121,6 +121,21 @@ def menu_item(main, app, menu, item):
     click(find(app, "menu item", item))
 
 
+def open_window(main, app, item, caption, picture):
+    """Opens a window through its menu item, saves it, checks its names."""
+    menu_item(main, app, *item)
+    window = dialog(app, caption)
+    shot(picture, f"^{caption}$")
+    check_names(window, caption)
+    return window
+
+
+def close_window(app, window, button):
+    caption = window.name
+    click(find(window, "push button", button))
+    dialog(app, caption, present=False)
+
+
 def check_names(root, where):
     for a in walk(root):
         if a.getRoleName() in NAMED_ROLES and showing(a) and not a.name.strip():
@@ -257,10 +272,7 @@ key("Escape")
 
 # Server settings: the dialog, a test that connects (the training server
 # listens), one that is refused, and input that is no address.
-menu_item(main, app, "设置", "服务器")
-server = dialog(app, "服务器设置")
-shot("server", "^服务器设置$")
-check_names(server, "server settings")
+server = open_window(main, app, ("设置", "服务器"), "服务器设置", "server")
 click(find(server, "push button", "测试连接"))
 answer(app, "测试", "server-ok")
 type_into(find(server, "text", "服务器端口："), "1")
@@ -269,26 +281,16 @@ answer(app, "错误", "server-failed")
 type_into(find(server, "text", "服务器地址："), "192.168.1.256")
 click(find(server, "push button", "保存"))
 answer(app, "错误", "server-invalid")
-click(find(server, "push button", "取消"))
-dialog(app, "服务器设置", present=False)
+close_window(app, server, "取消")
 
 # Reader settings.
-menu_item(main, app, "设置", "IC卡读写器")
-reader = dialog(app, "读卡器设置")
-shot("reader", "^读卡器设置$")
-check_names(reader, "reader settings")
-click(find(reader, "push button", "取消"))
-dialog(app, "读卡器设置", present=False)
+close_window(app, open_window(main, app, ("设置", "IC卡读写器"), "读卡器设置", "reader"), "取消")
 
 # The about box, and system information where no such program is installed.
-menu_item(main, app, "帮助", "关于...")
-about = dialog(app, "关于 Orvane")
-shot("about", "^关于 Orvane$")
-check_names(about, "about box")
+about = open_window(main, app, ("帮助", "关于..."), "关于 Orvane", "about")
 click(find(about, "push button", "系统信息"))
 answer(app, "Orvane", "sysinfo-none")
-click(find(about, "push button", "确定"))
-dialog(app, "关于 Orvane", present=False)
+close_window(app, about, "确定")
 
 # An invoice-check page, and a query answered on it. The page's own
 # controls are not in the accessibility tree, so the keyboard fills the

@@ -1,9 +1,20 @@
 #include "shell/SystemInfo.h"
 
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 
 namespace orv {
+
+bool SystemLookups::fileExists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+QString SystemLookups::findOnPath(const QString& program) {
+    return QStandardPaths::findExecutable(program);
+}
 
 QStringList desktopSystemInfoTools() {
     // System profilers first, then the desktops' own information windows.

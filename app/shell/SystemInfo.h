@@ -25,6 +25,13 @@ public:
     virtual QString findOnPath(const QString& program) = 0;
 };
 
+// The file system and PATH as they are; the platform adds the registry.
+class SystemLookups : public SystemInfoLookups {
+public:
+    bool fileExists(const QString& path) override;
+    QString findOnPath(const QString& program) override;
+};
+
 struct SystemInfoProgram {
     QString program;  // "" when there is none
     QStringList arguments;

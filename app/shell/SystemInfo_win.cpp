@@ -1,14 +1,12 @@
 // The system's lookups on Windows: the registry under HKEY_LOCAL_MACHINE.
-#include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include "shell/SystemInfo.h"
 
 namespace orv {
 
 namespace {
-class WindowsLookups : public SystemInfoLookups {
+class WindowsLookups : public SystemLookups {
 public:
     std::optional<QString> registryValue(const QString& key, const QString& value) override {
         QSettings reg(QStringLiteral("HKEY_LOCAL_MACHINE\\") + key, QSettings::NativeFormat);
@@ -19,10 +17,6 @@ public:
         // A stored terminating NUL is not part of the text.
         if (text.endsWith(QChar(0))) text.chop(1);
         return text;
-    }
-    bool fileExists(const QString& path) override { return QFileInfo(path).isFile(); }
-    QString findOnPath(const QString& program) override {
-        return QStandardPaths::findExecutable(program);
     }
 };
 }  // namespace

@@ -16,11 +16,11 @@
 #include "shell/AboutDialog.h"
 #include "shell/ConnectionTest.h"
 #include "shell/Deployment.h"
-#include "shell/Desktop.h"
 #include "shell/MessageBox.h"
 #include "shell/ReaderDialog.h"
 #include "shell/ServerDialog.h"
 #include "shell/Settings.h"
+#include "shellfakes.h"
 #include "tempdir.h"
 
 namespace {
@@ -28,20 +28,6 @@ namespace {
 using orv::MessageBox;
 
 const QString kInvalid = QStringLiteral("您输入的数据有误，请重新输入。");
-
-class RecordingDesktop : public orv::DesktopActions {
-public:
-    QList<QUrl> opened;
-    QStringList started;
-    bool openUrl(const QUrl& url) override {
-        opened << url;
-        return true;
-    }
-    bool startProgram(const QString& program, const QStringList&) override {
-        started << program;
-        return true;
-    }
-};
 
 class DialogTest : public ::testing::Test {
 protected:
@@ -283,7 +269,7 @@ TEST_F(ReaderDialogTest, TheChosenEntryIsAppliedAndCancelChangesNothing) {
 
 class AboutDialogTest : public DialogTest {
 protected:
-    RecordingDesktop desktop_;
+    orvtest::RecordingDesktop desktop_;
 };
 
 TEST_F(AboutDialogTest, ShowsTheBuildsVersionAndTheDeploymentTexts) {

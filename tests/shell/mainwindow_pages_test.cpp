@@ -25,17 +25,15 @@
 #include "programfolder.h"
 #include "qtwait.h"
 #include "shell/AboutDialog.h"
-#include "shell/Desktop.h"
 #include "shell/InvoicePane.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
-#include "shell/NetworkState.h"
 #include "shell/Program.h"
 #include "shell/ReaderDialog.h"
 #include "shell/ServerDialog.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "shell/WebEngineSetup.h"
+#include "shellfakes.h"
 
 namespace {
 
@@ -46,24 +44,6 @@ const QString kPages[] = {"/zwjb/skfpcx.jsp", "/zwjb/zzsptfpcx.jsp", "/zwjb/tydk
 const char* const kItems[] = {"mnuBWSKFP", "mnuBWZZSPTFP", "mnuBWTYDKFP", "mnuBWQTPTFP"};
 const char* const kKinds[] = {"税控发票", "增值税普通发票", "统一代开发票", "其他普通发票"};
 const QString kServerError = QStringLiteral("连接发票辨伪拍奖服务器错误，请稍后重试！");
-
-class NoService : public orv::SmartCardService {
-public:
-    void start() override {}
-};
-class FixedNetwork : public orv::NetworkState {
-public:
-    bool online() override { return false; }
-};
-class RecordingDesktop : public orv::DesktopActions {
-public:
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override {
-        opened << url;
-        return true;
-    }
-    bool startProgram(const QString&, const QStringList&) override { return true; }
-};
 
 TEST(InvoicePages, IndexesNameTheFourSettingsAndZwjbMarksTheServer) {
     orv::SystemSettings s;
@@ -113,7 +93,7 @@ protected:
         orvtest::writeSettings(dir_, settings);
         program_.waiter = &waiter_;
         program_.desktop = &desktop_;
-        NoService service;
+        orvtest::NoSmartCardService service;
         ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {service, {}}));
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
@@ -158,8 +138,8 @@ protected:
     orvtest::InvoiceSim server_{
         QStringLiteral("http://127.0.0.2:%1/notice.html").arg(orvtest::closedPort())};
     orvtest::FakeWaiter waiter_;
-    RecordingDesktop desktop_;
-    FixedNetwork network_;
+    orvtest::RecordingDesktop desktop_;
+    orvtest::FixedNetworkState network_;
     orv::Program program_;
     std::unique_ptr<orv::MainWindow> window_;
     QStackedWidget* content_ = nullptr;
