@@ -69,7 +69,8 @@ TEST(UpdateChain, ProgramDownloadsTheNewVersionAndTheUpdaterStartsIt) {
 
     // The new version runs, started by the updater with the manifest's -P.
     const QString ran = folder + "/orvane.ran";
-    ASSERT_TRUE(orvtest::waitFor([&] { return QFile::exists(ran); }, 30000))
+    // Its line is whole once it ends.
+    ASSERT_TRUE(orvtest::waitFor([&] { return contentOf(ran).endsWith('\n'); }, 30000))
         << contentOf(folder + "/Log").toStdString();
     EXPECT_TRUE(contentOf(ran).contains("args=--new|version ")) << contentOf(ran).toStdString();
     EXPECT_EQ(contentOf(folder + "/orvane"), package);
