@@ -1,10 +1,20 @@
 #!/usr/bin/python3
 """Drives the running program through AT-SPI: finds controls by role and
 accessible name, clicks them where the accessibility interface says they
-are (xdotool), and saves screenshots (ImageMagick import). Fails when a
-control has no accessible name or an expected one cannot be found.
+are (xdotool), and saves screenshots of single windows with their title
+bars (ImageMagick import). Fails when a control has no accessible name or
+an expected one cannot be found.
 
     drive-screenshots.py OUTPUT_FOLDER   (run by scripts/screenshots)
+
+The user manual (app/help/zelORV.html) shows pictures by the names saved
+here (scripts/screenshots --manual copies them into app/help/zelORV.files).
+A window that is added to the program gets its part below, and its picture
+a name the manual can use. Still to come, with the windows that show them:
+the copy-tax run in the wizard (reading, waiting for the server, the
+result), clear-unlock (its progress and "清零解锁成功！"), the amount inputs
+of the declaration, the clearing of card history, and the grid's export
+menu with the save dialog.
 """
 import os
 import subprocess
@@ -37,7 +47,8 @@ def find(root, role, name, timeout=20.0):
         except Exception:
             pass  # the tree changed while it was read
         time.sleep(0.2)
-    raise SystemExit(f"drive: no {role} named {name!r}")
+    seen = sorted({(a.getRoleName(), a.name) for a in walk(root) if showing(a) and a.name})
+    raise SystemExit(f"drive: no {role} named {name!r}; showing: {seen[:80]}")
 
 
 def showing(a):
@@ -62,15 +73,111 @@ def click(a):
                     "click", "1"], check=True)
 
 
-def shot(name):
-    time.sleep(0.5)  # let the window paint
-    subprocess.run(["import", "-window", "root", f"{OUT}/{name}.png"], check=True)
+MAIN = "^Orvane   "  # the main window's caption, as a pattern
+
+
+def window_id(title, timeout=20.0):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            return found[-1]
+        time.sleep(0.2)
+    raise SystemExit(f"drive: no window titled {title!r}")
+
+
+def shot(name, title=MAIN):
+    """Saves the window whose caption matches `title`, frame and all."""
+    # The pointer out of the way, so that no button shows its hover look.
+    subprocess.run(["xdotool", "mousemove", "1279", "799"], check=True)
+    time.sleep(0.6)  # let the window paint
+    subprocess.run(["import", "-frame", "-window", window_id(title), f"{OUT}/{name}.png"],
+                   check=True)
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
+
+
+def type_into(field, text):
+    click(field)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+
+def answer(app, caption, picture=None):
+    """Waits for the message box with this caption, saves it, presses its button."""
+    box = dialog(app, caption)
+    if picture:
+        shot(picture, f"^{caption}$")
+    buttons = [a for a in walk(box) if a.getRoleName() == "push button" and showing(a)]
+    click(buttons[0])
+    dialog(app, caption, present=False)
+
+
+def menu_item(main, app, menu, item):
+    click(find(main, "menu item", menu))
+    click(find(app, "menu item", item))
+
+
+def open_window(main, app, item, caption, picture):
+    """Opens a window through its menu item, saves it, checks its names."""
+    menu_item(main, app, *item)
+    window = dialog(app, caption)
+    shot(picture, f"^{caption}$")
+    check_names(window, caption)
+    return window
+
+
+def close_window(app, window, button):
+    caption = window.name
+    click(find(window, "push button", button))
+    dialog(app, caption, present=False)
 
 
 def check_names(root, where):
     for a in walk(root):
         if a.getRoleName() in NAMED_ROLES and showing(a) and not a.name.strip():
             problems.append(f"{where}: a {a.getRoleName()} without an accessible name")
+
+
+def frame_extents(title):
+    """Left, right, top and bottom of the window manager's frame around the window."""
+    out = subprocess.run(["xprop", "-id", window_id(title), "_NET_FRAME_EXTENTS"],
+                         capture_output=True, text=True).stdout
+    numbers = [int(n) for n in out.split("=")[-1].split(",")] if "=" in out else []
+    return numbers if len(numbers) == 4 else [0, 0, 0, 0]
+
+
+def shot_region(name, window, title, height_share=1.0):
+    """Saves the screen where the window and its frame are, with what pops up
+    over it (menus, calendars), the top `height_share` of it."""
+    subprocess.run(["xdotool", "mousemove", "1279", "799"], check=True)
+    time.sleep(0.6)
+    left, right, top, _ = frame_extents(title)
+    e = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    geometry = "%dx%d+%d+%d" % (e.width + left + right, int(e.height * height_share) + top,
+                                max(e.x - left, 0), max(e.y - top, 0))
+    subprocess.run(["import", "-window", "root", "-crop", geometry, f"{OUT}/{name}.png"],
+                   check=True)
+
+
+def close_notice(app, timeout=15.0):
+    """The update check's notice window slides in over the main window's
+    corner: read it (its picture for the manual) and close it by a click on
+    its text, as a user would."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = [w for w in app if w is not None and w.name == "ZEL 消息" and showing(w)]
+        if found:
+            time.sleep(1.5)  # until it has slid in
+            shot("notice", "^ZEL 消息$")
+            check_names(found[0], "notice window")
+            click(find(found[0], "label", "消息内容"))
+            dialog(app, "ZEL 消息", present=False)
+            return
+        time.sleep(0.3)
 
 
 def dialog(app, name, present=True, timeout=30.0):
@@ -128,6 +235,7 @@ def seed_records(path):
 
 app = application()
 main = next(w for w in app if w.name.startswith("Orvane"))
+close_notice(app)
 shot("main")
 check_names(main, "main window")
 
@@ -138,11 +246,69 @@ for i, (item, picture) in enumerate(card_items):
     click(find(app, "menu item", item))
     wizard = dialog(app, "导航")
     if i == 0:
-        shot("wizard")
+        shot("wizard", "^导航$")
         check_names(wizard, "wizard")
     click(find(wizard, "push button", "确定"))
     dialog(app, "导航", present=False)
     shot(picture)
+
+# The grid's export menu, on a right click.
+grid = find(main, "table", "卡信息")
+e = grid.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(e.x + 300), str(e.y + 120)], check=True)
+time.sleep(0.5)
+subprocess.run(["xdotool", "click", "3"], check=True)
+time.sleep(0.8)  # a pop-up menu is not in the accessibility tree until it is used
+subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (
+    520, 260, max(e.x + 200, 0), max(e.y + 40, 0)), f"{OUT}/menu-export.png"], check=True)
+key("Escape")
+
+# The card information menu, open.
+click(find(main, "menu item", "卡信息"))
+find(app, "menu item", "日交易记录")
+time.sleep(0.3)
+shot_region("menu-card", main, MAIN, 0.6)
+key("Escape")
+
+# Server settings: the dialog, a test that connects (the training server
+# listens), one that is refused, and input that is no address.
+server = open_window(main, app, ("设置", "服务器"), "服务器设置", "server")
+click(find(server, "push button", "测试连接"))
+answer(app, "测试", "server-ok")
+type_into(find(server, "text", "服务器端口："), "1")
+click(find(server, "push button", "测试连接"))
+answer(app, "错误", "server-failed")
+type_into(find(server, "text", "服务器地址："), "192.168.1.256")
+click(find(server, "push button", "保存"))
+answer(app, "错误", "server-invalid")
+close_window(app, server, "取消")
+
+# Reader settings.
+close_window(app, open_window(main, app, ("设置", "IC卡读写器"), "读卡器设置", "reader"), "取消")
+
+# The about box, and system information where no such program is installed.
+about = open_window(main, app, ("帮助", "关于..."), "关于 Orvane", "about")
+click(find(about, "push button", "系统信息"))
+answer(app, "Orvane", "sysinfo-none")
+close_window(app, about, "确定")
+
+# An invoice-check page, and a query answered on it. The page's own
+# controls are not in the accessibility tree, so the keyboard fills the
+# form: the code field is the page's first stop.
+menu_item(main, app, "发票辨伪拍奖", "税控发票")
+pane = find(main, "filler", "发票辨伪拍奖")
+time.sleep(2.0)  # the local test server answers at once; let the engine draw
+shot("invoice")
+e = pane.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 40), str(e.y + e.height - 40),
+                "click", "1"], check=True)
+key("Tab")
+subprocess.run(["xdotool", "type", "--delay", "20", "144001200111"], check=True)
+key("Tab")
+subprocess.run(["xdotool", "type", "--delay", "20", "00000008"], check=True)
+key("Return")
+time.sleep(2.0)
+shot("invoice-result")
 
 # The five query windows over records stored as the program stores them.
 seed_records(os.path.join(os.environ["ORV_RUN_DIR"], "orv.db"))
@@ -157,16 +323,16 @@ for i, (item, caption, picture) in enumerate(query_items):
     window = dialog(app, caption)
     check_names(window, caption)
     if i == 0:
-        shot("query-empty")
+        shot("query-empty", f"^{caption}$")
         # The start date's calendar, which must speak Chinese.
         picker = find(window, "spin button", "所属期起：")
         e = picker.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 8), str(e.y + e.height // 2),
                         "click", "1"], check=True)
-        shot("query-calendar")
+        shot_region("query-calendar", window, f"^{caption}$", 0.5)
         subprocess.run(["xdotool", "key", "Escape"], check=True)
     click(find(window, "push button", "查询"))
-    shot(picture)
+    shot(picture, f"^{caption}$")
     click(find(window, "push button", "退出"))
     dialog(app, caption, present=False)
 

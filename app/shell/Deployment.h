@@ -21,3 +21,19 @@ inline constexpr const char* kAttribution = "Orvane 税控收款机用户卡数�
 inline constexpr const char* kAttributionShort = "Orvane 数据报送";
 
 }  // namespace orv::deployment
+
+// The about box: the product's description, the notice line and the
+// supervising authority's line, and the two web sites its pictures open.
+namespace orv::deployment {
+
+inline constexpr const char* kAboutDescription =
+    "税控收款机用户卡数据报送系统：读取用户卡，抄报税，清零解锁，申报缴税，"
+    "并保存、查询和导出操作记录。";
+inline constexpr const char* kAboutNotice =
+    "警告：本软件受著作权法和国际条约保护，未经许可复制或传播本软件的全部或部分，"
+    "将承担法律责任。";
+inline constexpr const char* kAboutAuthority = "监制单位：税务主管机关";
+inline constexpr const char* kProductSite = "http://www.orvane.invalid/";
+inline constexpr const char* kVendorSite = "http://service.orvane.invalid/";
+
+}  // namespace orv::deployment

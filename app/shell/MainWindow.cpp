@@ -113,7 +113,8 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
             [this](Qt::MouseButton button, QPoint) { onGridMouseUp(button); });
     content_->addWidget(imgBK_);
     content_->addWidget(grid1_);
-    // The layout keeps both at the full area between toolbar and status bar.
+    // The layout keeps each at the full area between toolbar and status bar;
+    // Web1 joins them when first used.
     setCentralWidget(content_);
 
     buildMenus();
@@ -198,20 +199,28 @@ void MainWindow::buildMenus() {
             [this] { queryCommand(5); });
 
     QMenu* invoice = menu("mnuFPBW", QStringLiteral("发票辨伪拍奖"));
-    addItem(invoice, QStringLiteral("mnuBWSKFP"), QStringLiteral("税控发票"));
-    addItem(invoice, QStringLiteral("mnuBWZZSPTFP"), QStringLiteral("增值税普通发票"));
-    addItem(invoice, QStringLiteral("mnuBWTYDKFP"), QStringLiteral("统一代开发票"));
-    addItem(invoice, QStringLiteral("mnuBWQTPTFP"), QStringLiteral("其他普通发票"));
+    addItem(invoice, QStringLiteral("mnuBWSKFP"), QStringLiteral("税控发票"),
+            [this] { openInvoicePage(1); });
+    addItem(invoice, QStringLiteral("mnuBWZZSPTFP"), QStringLiteral("增值税普通发票"),
+            [this] { openInvoicePage(2); });
+    addItem(invoice, QStringLiteral("mnuBWTYDKFP"), QStringLiteral("统一代开发票"),
+            [this] { openInvoicePage(3); });
+    addItem(invoice, QStringLiteral("mnuBWQTPTFP"), QStringLiteral("其他普通发票"),
+            [this] { openInvoicePage(4); });
 
     QMenu* settings = menu("mnuSZ", QStringLiteral("设置"));
-    addItem(settings, QStringLiteral("mnuFWQ"), QStringLiteral("服务器"));
-    addItem(settings, QStringLiteral("mnuICKDXQ"), QStringLiteral("IC卡读写器"));
+    addItem(settings, QStringLiteral("mnuFWQ"), QStringLiteral("服务器"),
+            [this] { serverCommand(); });
+    addItem(settings, QStringLiteral("mnuICKDXQ"), QStringLiteral("IC卡读写器"),
+            [this] { readerCommand(); });
 
     QMenu* help = menu("mnuBZ", QStringLiteral("帮助"));
-    addItem(help, QStringLiteral("mnuSYSC"), QStringLiteral("使用手册"));
-    addItem(help, QStringLiteral("mnuRJSJ"), QStringLiteral("软件升级"));
+    addItem(help, QStringLiteral("mnuSYSC"), QStringLiteral("使用手册"), [this] { helpCommand(); });
+    addItem(help, QStringLiteral("mnuRJSJ"), QStringLiteral("软件升级"),
+            [this] { upgradeCommand(); });
     help->addSeparator();
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("关于..."));
+    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("关于..."),
+            [this] { aboutCommand(); });
 
     // The grid's pop-up menu, not on the menu bar.
     mnuExport_ = new QMenu(QStringLiteral("导出"), this);
@@ -238,9 +247,12 @@ void MainWindow::buildToolbar() {
     for (const ToolButton& b : kToolButtons) {
         const QString key = QLatin1String(b.key);
         QAction* item = items_.value(QLatin1String(b.item));
-        QAction* a =
-            toolbar_->addAction(QIcon(QStringLiteral(":/orv/toolbar/%1.svg").arg(key.toLower())),
-                                QString::fromUtf8(b.caption));
+        // The pictures are PNG files at two sizes, as the window's icon.
+        QIcon icon;
+        for (int size : {32, 64})
+            icon.addFile(QStringLiteral(":/orv/toolbar/%1-%2.png").arg(key.toLower()).arg(size),
+                         QSize(size, size));
+        QAction* a = toolbar_->addAction(icon, QString::fromUtf8(b.caption));
         a->setObjectName(key);
         connect(a, &QAction::triggered, this, [this, key] { toolbarClicked(key); });
         // A button is usable exactly when its menu item is.
@@ -343,6 +355,7 @@ void MainWindow::showGrid() {
 }
 
 void MainWindow::cardCommand(int kind) {
+    hideWeb();
     ShowStatus(false);
     if (!program_.readerConnected) {
         MessageBox::show(this, QStringLiteral("读卡器未连接，请检查后重试。"),

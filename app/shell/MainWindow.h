@@ -21,6 +21,7 @@ class QToolBar;
 namespace orv {
 
 class Grid;
+class InvoicePane;
 class NaviWindow;
 class NetworkState;
 class UpdateCheck;
@@ -89,11 +90,23 @@ private:
     void closeOtherWindows() override;
     void closeProgram() override;
 
+    // The information commands and the web pane (MainWindowPages.cpp).
+    InvoicePane* web1();  // made on first use: the engine starts only then
+    void hideWeb();
+    void openInvoicePage(int index);
+    void onNavigationFailed(const QUrl& url);
+    void serverCommand();
+    void readerCommand();
+    void helpCommand();
+    void upgradeCommand();
+    void aboutCommand();
+
     Program& program_;
     NetworkState& network_;
     QStackedWidget* content_;
     QLabel* imgBK_;
     Grid* grid1_;
+    InvoicePane* web1_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QMenu* mnuExport_ = nullptr;
     QHash<QString, QAction*> items_;  // menu items by name

@@ -19,6 +19,8 @@ QMessageBox::Icon qtIcon(MessageBox::Icon icon) {
             return QMessageBox::Critical;
         case MessageBox::Icon::Question:
             return QMessageBox::Question;
+        case MessageBox::Icon::None:
+            return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }

@@ -12,7 +12,7 @@ namespace orv {
 
 class MessageBox {
 public:
-    enum class Icon { Information, Exclamation, Critical, Question };
+    enum class Icon { Information, Exclamation, Critical, Question, None };
     enum class Buttons { Ok, OkCancel, YesNo };
     enum class Answer { Ok, Cancel, Yes, No };
 

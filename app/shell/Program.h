@@ -10,6 +10,7 @@
 #include "card/CardData.h"
 #include "card/ZelLibrary.h"
 #include "shell/AppLog.h"
+#include "shell/Desktop.h"
 #include "shell/IniFile.h"
 #include "shell/Settings.h"
 #include "shell/Waiter.h"
@@ -35,6 +36,9 @@ struct Program {
     EventLoopWaiter eventLoopWaiter;
     Waiter* waiter = &eventLoopWaiter;
     const MonotonicClock* clock = &SteadyClock::instance();
+    // Opening files and addresses with the desktop's programs; tests record.
+    SystemDesktop systemDesktop;
+    DesktopActions* desktop = &systemDesktop;
 };
 
 }  // namespace orv

@@ -15,6 +15,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "shell/WebEngineSetup.h"
 #include "update/UpdateAUP.h"
 
 namespace orv {
@@ -38,6 +39,7 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
         std::printf("%s\n", AppLog::version().toUtf8().constData());
         return 0;
     }
+    prepareWebEngine();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
     // The package's desktop entry, so that a desktop shows its name and icon.

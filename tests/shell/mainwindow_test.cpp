@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -268,11 +269,12 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
     start(cardsim::build(cardsim::realisticSpec()));
     EXPECT_EQ(window_->windowTitle(), orv::MainWindow::caption());
     EXPECT_TRUE(window_->windowTitle().startsWith("Orvane   服务电话："));
-    for (const char* enabled : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit",
-                                "mnuCXCBS", "mnuCXJSJL", "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL"})
+    for (const char* enabled :
+         {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuCXCBS", "mnuCXJSJL",
+          "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL", "mnuFWQ", "mnuICKDXQ", "mnuSYSC", "mnuRJSJ",
+          "mnuAbout", "mnuBWSKFP", "mnuBWZZSPTFP", "mnuBWTYDKFP", "mnuBWQTPTFP"})
         EXPECT_TRUE(item(enabled)->isEnabled()) << enabled;
-    for (const char* later : {"mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC", "mnuFWQ", "mnuSYSC",
-                              "mnuAbout", "mnuBWSKFP"})
+    for (const char* later : {"mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC"})
         EXPECT_FALSE(item(later)->isEnabled()) << later;
     const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
     ASSERT_EQ(exports.size(), 3);
@@ -289,6 +291,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
         auto* b = toolbar->findChild<QToolButton*>(key);
         ASSERT_NE(b, nullptr) << key;
         EXPECT_FALSE(b->accessibleName().isEmpty()) << key;
+        EXPECT_FALSE(b->icon().pixmap(32).isNull()) << key;  // its picture is there
         EXPECT_EQ(b->isEnabled(), item(menuItem)->isEnabled()) << key;
     }
     // Every named menu item and menu reads as its caption.
@@ -388,6 +391,36 @@ TEST_F(MainWindowTest, StatusBarShowsSettingsNetworkReaderAndDate) {
     EXPECT_EQ(orv::MainWindow::attributionFor(1280),
               QString::fromUtf8(orv::deployment::kAttribution));
     EXPECT_NE(orv::MainWindow::attributionFor(1024), orv::MainWindow::attributionFor(1280));
+}
+
+TEST_F(MainWindowTest, TheReaderDialogListsThePcscReadersAndAppliesTheChoice) {
+    orvtest::writeSettings(dir_, {"READER=USB"});
+    start(cardsim::build(cardsim::realisticSpec()));
+    auto pane = [&] { return window_->findChild<QLabel*>("READER")->text(); };
+    EXPECT_EQ(pane(), "读卡器：未连接");  // no serial reader, and no Tianyu reader to try
+    QStringList offered;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &offered] {
+        auto* d = QApplication::activeModalWidget();
+        if (!d || d->objectName() != "frmReader") return;
+        poll->stop();
+        poll->deleteLater();
+        auto* combo = d->findChild<QComboBox*>("cboReader");
+        for (int i = 0; i < combo->count(); ++i)
+            offered << combo->itemText(i);
+        combo->setCurrentIndex(static_cast<int>(offered.indexOf("Virtual PCD 00 00")));
+        QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    });
+    poll->start(5);
+    item("mnuICKDXQ")->trigger();
+    ASSERT_GE(offered.size(), 2);
+    EXPECT_EQ(offered[0], "USB");
+    EXPECT_TRUE(offered.contains("Virtual PCD 00 00"));
+    EXPECT_EQ(program_.card->currentReader(), "Virtual PCD 00 00");
+    EXPECT_EQ(program_.ini.GetSetting("SYSTEM", "READER", ""), "Virtual PCD 00 00");
+    EXPECT_EQ(pane(), "读卡器：已连接");
+    readWith("mnuJBXX");  // the chosen reader reads the card
+    EXPECT_TRUE(gridShown());
 }
 
 TEST_F(MainWindowTest, ASecondCopyBringsTheMinimisedWindowBack) {

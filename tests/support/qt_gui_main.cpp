@@ -9,6 +9,8 @@
 #include "shell/MessageBox.h"
 
 int main(int argc, char** argv) {
+    // As the program does, for the windows that hold the web pane.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     orv::MessageBox::setAnswering(true);
     orv::FileDialog::setAnswering(true);

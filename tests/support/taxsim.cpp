@@ -5,24 +5,15 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include "childserver.h"
 #include "zellib.h"
 
 namespace orvtest {
 
 TaxSim::TaxSim(const TempDir& dir, const QString& scenario)
     : log_(QString::fromStdString(dir.file("taxsim.jsonl"))) {
-    proc_.setReadChannel(QProcess::StandardError);
-    proc_.start(QString::fromStdString(binDir() + "/taxsim"),
-                {"--port", "0", "--scenario", scenario, "--log", log_});
-    EXPECT_TRUE(proc_.waitForStarted(5000));
-    // "taxsim: listening on 127.0.0.1:PORT"
-    while (port_ == 0 && proc_.waitForReadyRead(5000)) {
-        const QByteArray line = proc_.readAllStandardError();
-        const qsizetype colon = line.lastIndexOf(':');
-        if (line.contains("listening") && colon > 0)
-            port_ = line.mid(colon + 1).trimmed().toUShort();
-    }
-    EXPECT_NE(port_, 0);
+    port_ = startListening(proc_, QString::fromStdString(binDir() + "/taxsim"),
+                           {"--port", "0", "--scenario", scenario, "--log", log_});
 }
 
 TaxSim::~TaxSim() {

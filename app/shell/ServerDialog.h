@@ -1,0 +1,39 @@
+// frmServer: the tax-service server's address and port, the connection
+// test, and saving both to the settings file.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace orv {
+
+class ConnectionTest;
+class IniFile;
+struct SystemSettings;
+
+class ServerDialog : public QDialog {
+    Q_OBJECT
+public:
+    ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* parent = nullptr);
+    ~ServerDialog() override;
+
+    void done(int result) override;
+
+private:
+    void test();
+    void save();
+    void invalidInput();
+
+    SystemSettings& settings_;
+    IniFile& ini_;
+    QLineEdit* txtIP_;
+    QLineEdit* txtPort_;
+    QLabel* lblInfo_;
+    QPushButton* cmdTest_;
+    ConnectionTest* sockTest_;
+};
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+// Stand-ins for what the program asks of the system, for tests of its
+// windows: the desktop's open action and program start (recorded), the
+// smart-card service (not asked) and the network state (as the test sets).
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+#include "shell/Desktop.h"
+#include "shell/NetworkState.h"
+#include "shell/SmartCardService.h"
+
+namespace orvtest {
+
+class RecordingDesktop : public orv::DesktopActions {
+public:
+    QList<QUrl> opened;
+    QStringList started;
+    bool openUrl(const QUrl& url) override {
+        opened << url;
+        return true;
+    }
+    bool startProgram(const QString& program, const QStringList&) override {
+        started << program;
+        return true;
+    }
+};
+
+class NoSmartCardService : public orv::SmartCardService {
+public:
+    void start() override {}
+};
+
+class FixedNetworkState : public orv::NetworkState {
+public:
+    bool up = false;
+    bool online() override { return up; }
+};
+
+}  // namespace orvtest
