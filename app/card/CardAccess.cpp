@@ -238,12 +238,23 @@ bool CardAccess::clear(decltype(&::ClearEF06) ZelLibrary::*fn, const QByteArray*
     return writeWithRetry([&] { return (lib_.*fn)(list, &CardAccess::onProgress); });
 }
 
+// Clearing all names every record a one-byte record number reaches: the
+// library's own default (200 invoice rolls, 100 days) would leave the days
+// after the 100th of a machine on the card. Records a sub-file does not
+// have answer 6A83 and are passed over.
+namespace {
+const QByteArray& everyRecord() {
+    static const QByteArray list(256, static_cast<char>(0xFF));
+    return list;
+}
+}  // namespace
+
 bool CardAccess::clearEF06(bool clearAll) {
-    return clear(&ZelLibrary::ClearEF06, clearAll ? nullptr : hooks_.ef06Counts);
+    return clear(&ZelLibrary::ClearEF06, clearAll ? &everyRecord() : hooks_.ef06Counts);
 }
 
 bool CardAccess::clearEF09(bool clearAll) {
-    return clear(&ZelLibrary::ClearEF09, clearAll ? nullptr : hooks_.ef09Counts);
+    return clear(&ZelLibrary::ClearEF09, clearAll ? &everyRecord() : hooks_.ef09Counts);
 }
 
 }  // namespace orv

@@ -9,11 +9,12 @@
 
 namespace orvtest {
 
-TaxSim::TaxSim(const TempDir& dir, const QString& scenario)
+TaxSim::TaxSim(const TempDir& dir, const QString& scenario, const QString& fault)
     : log_(QString::fromStdString(dir.file("taxsim.jsonl"))) {
     proc_.setReadChannel(QProcess::StandardError);
-    proc_.start(QString::fromStdString(binDir() + "/taxsim"),
-                {"--port", "0", "--scenario", scenario, "--log", log_});
+    QStringList args{"--port", "0", "--scenario", scenario, "--log", log_};
+    if (!fault.isEmpty()) args << "--fault" << fault;
+    proc_.start(QString::fromStdString(binDir() + "/taxsim"), args);
     EXPECT_TRUE(proc_.waitForStarted(5000));
     // "taxsim: listening on 127.0.0.1:PORT"
     while (port_ == 0 && proc_.waitForReadyRead(5000)) {
