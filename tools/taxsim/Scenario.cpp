@@ -10,9 +10,10 @@ namespace taxsim {
 
 namespace {
 
-const QStringList kNames = {"unlock",     "report-ok",  "report-fail", "declare-03", "declare-12",
-                            "declare-13", "declare-11", "declare-05",  "silent",     "close",
-                            "garbage",    "bad-serial", "split",       "short",      "bad-record"};
+const QStringList kNames = {"unlock",     "report-ok",  "report-fail", "declare-03",
+                            "declare-12", "declare-13", "declare-11",  "declare-05",
+                            "silent",     "close",      "garbage",     "bad-serial",
+                            "split",      "short",      "bad-record",  "pay-fail"};
 const QStringList kFaults = {"silent", "close", "garbage", "short", "refuse"};
 
 // The declarations that ask for amounts (or, for 1/11, take them unasked):
@@ -123,7 +124,7 @@ QByteArray Scenario::s2(const RunContext& run) {
         return r.put(70, QStringLiteral("抄报税失败：申报数据校验未通过"), 60)
             .put(220, QStringLiteral("0"), 15)
             .frame();
-    if (name_.startsWith(QLatin1String("declare")))
+    if (name_.startsWith(QLatin1String("declare")) || name_ == QLatin1String("pay-fail"))
         return r.put(130, QStringLiteral("抄报税成功，请继续申报缴税。"), 80)
             .put(220, QStringLiteral("0"), 15)
             .frame();
@@ -174,6 +175,11 @@ QByteArray Scenario::k4(const Check& request, RunContext& run) {
 }
 
 QByteArray Scenario::k2(const RunContext& run) {
+    if (name_ == QLatin1String("pay-fail"))
+        return ReplyLayout("K2", run)
+            .put(85, QStringLiteral("缴款失败：扣款账户余额不足，请存入税款后重新申报缴税。"), 60)
+            .put(235, QStringLiteral("0"), 15)
+            .frame();
     return ReplyLayout("K2", run)
         .put(145, QStringLiteral("缴款成功"), 80)
         .put(235, QStringLiteral("74"), 15)

@@ -6,7 +6,7 @@
 // "taxsim: listening on 127.0.0.1:PORT". Writes one JSON line per request
 // (to FILE, or standard output). Scenarios: unlock, report-ok, report-fail,
 // declare-03, declare-12, declare-13, declare-11, declare-05, silent,
-// close, garbage, bad-serial, split, short, bad-record. --fault gives the
+// close, garbage, bad-serial, split, short, bad-record, pay-fail. --fault gives the
 // N-th request of the scenario's flow the fault KIND (silent, close,
 // garbage, short) or refuses its connection (refuse).
 #include <QCoreApplication>
