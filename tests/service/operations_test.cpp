@@ -47,19 +47,25 @@ cardsim::Card smallCard(int machines, int rolls, int periodDays, int days = -1) 
     return cardsim::build(spec);
 }
 
+// The virtual reader stays inserted from one run to the next, each run
+// with a card of its own: pcscd takes a while to see a card inserted.
+orvtest::VirtualReader& sharedReader() {
+    static orvtest::VirtualReader reader;
+    return reader;
+}
+
 // One training run: a card in the virtual reader, the server with its
-// scenario, the program started against both. A reader passed in stays
-// inserted from one run to the next (pcscd takes a while to see a card).
+// scenario, the program started against both.
 struct Env {
     explicit Env(const QString& scenario,
                  const cardsim::Card& card = cardsim::build(cardsim::realisticSpec()),
-                 const QString& fault = {}, orvtest::VirtualReader* shared = nullptr)
-        : own(shared ? nullptr : std::make_unique<orvtest::VirtualReader>()),
-          reader(shared ? *shared : *own),
-          before(card) {
+                 const QString& fault = {})
+        : reader(sharedReader()), before(card) {
         MessageBox::takeShown();
         sim = std::make_unique<TaxSim>(dir, scenario, fault);
         reader.card().setCard(card);
+        reader.card().setFaults({});
+        reader.card().clearLog();
         reader.insert();
         run = std::make_unique<ProgramRun>(dir,
                                            QStringList{"READER=Virtual PCD 00 00", "IP=127.0.0.1",
@@ -71,7 +77,6 @@ struct Env {
     std::vector<std::string> apdus() const { return reader.card().log(); }
 
     orvtest::TempDir dir;
-    std::unique_ptr<orvtest::VirtualReader> own;
     orvtest::VirtualReader& reader;
     std::unique_ptr<TaxSim> sim;
     std::unique_ptr<ProgramRun> run;
@@ -488,12 +493,11 @@ TEST(Operations, ServerFaultsAtEachRequest) {
     const cardsim::Card card = smallCard(1, 1, 2);
     const int kRequests = 6;  // Q1, S1, S1, K3 query, K3 amounts, K1
     const QString disconnected = texts::kDisconnected + "\n" + texts::kRetryLater;
-    orvtest::VirtualReader reader;
     for (const char* kind : {"silent", "close", "garbage", "short", "refuse"}) {
         for (int at = 1; at <= kRequests; ++at) {
             const QString fault = QStringLiteral("%1:%2").arg(kind).arg(at);
             SCOPED_TRACE(fault.toStdString());
-            Env e("declare-12", card, fault, &reader);
+            Env e("declare-12", card, fault);
             const bool silent = QLatin1String(kind) == QLatin1String("silent");
             QString text;
             e.run->operation("mnuCBS", [&](WizardDriver& d) {
@@ -537,9 +541,10 @@ TEST(Operations, ServerFaultsAtEachRequest) {
     }
 }
 
-TEST(Operations, ReaderProbeAnswersNoReaderForTheOperations) {
-    // Run with the smart-card service reachable but the virtual reader
-    // empty: the card reads fail with the reader's code and nothing is sent.
+// The reader answers, but holds no card: the first read fails with the
+// reader's code and nothing is sent.
+TEST(Operations, EmptyReaderStopsTheReportAtTheFirstRead) {
+    sharedReader().remove();
     orvtest::TempDir dir;
     TaxSim sim(dir, "unlock");
     ProgramRun run(
