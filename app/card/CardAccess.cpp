@@ -12,6 +12,7 @@ namespace orv {
 namespace {
 constexpr qint32 kOk = 0x9000;
 constexpr int kAttempts = 4;
+constexpr qint64 kEventsIntervalMs = 15;
 const QString kRetryList = QStringLiteral("FFFF;FF7A;FF3F");
 
 // The object whose operation is running: the library calls back a plain
@@ -205,7 +206,14 @@ void ZEL_CALL CardAccess::onProgress(int32_t record, int32_t subRecord, int32_t*
     QByteArray* counts = self->activeCounts_;
     if (counts && record >= 1 && record <= counts->size())
         (*counts)[record - 1] = static_cast<char>(static_cast<uint8_t>(subRecord));
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    // The window is kept alive at a screen's pace, not at every record: a
+    // full card calls back thousands of times, and each pass over the
+    // event queue costs about as much as the APDU it follows.
+    if (QCoreApplication::instance() &&
+        (!self->eventsTimer_.isValid() || self->eventsTimer_.elapsed() >= kEventsIntervalMs)) {
+        self->eventsTimer_.start();
+        QCoreApplication::processEvents();
+    }
     if (self->hooks_.cancelRequested && self->hooks_.cancelRequested() && cancel) *cancel = 1;
 }
 

@@ -13,7 +13,6 @@ namespace orv {
 
 namespace {
 constexpr int kMonitorRecordChars = 74;
-constexpr int kStoredNotWritten = 2;
 }  // namespace
 
 bool wholeMonitoringRecords(const QString& data) {
@@ -24,7 +23,7 @@ bool wholeMonitoringRecords(const QString& data) {
 
 bool ReplyClassifier::storeMonitoring(const QString& data, QString* error) {
     card_.ef01 = data;
-    return store_.SaveQLJS(card_, kStoredNotWritten, error) && store_.SaveEf01(card_, error);
+    return store_.SaveEf01(card_, error);
 }
 
 bool ReplyClassifier::abnormal(int step) {
@@ -71,7 +70,9 @@ bool ReplyClassifier::s2(const wire::Reply& r, QString* error) {
         run_.step = 4;
         // The record means the report was accepted: the report is kept as
         // any other accepted one, with the record under the same row.
-        return store_.SaveCBS(card_, 1, error) && storeMonitoring(record, error);
+        RecordsStore::Batch batch(store_, card_);
+        return store_.SaveCBS(card_, 1, error) && storeMonitoring(record, error) &&
+               batch.commit(error);
     }
     if (card_.resultText == QLatin1String("0")) {
         card_.joinS1(2);
@@ -99,7 +100,9 @@ bool ReplyClassifier::k2(const wire::Reply& r, QString* error) {
         const QString record = r.field(250, kMonitorRecordChars);
         if (!wholeMonitoringRecords(record)) return abnormal(33);
         run_.step = 20;
-        return store_.SaveSBJS(card_, 1, error) && storeMonitoring(record, error);
+        RecordsStore::Batch batch(store_, card_);
+        return store_.SaveSBJS(card_, 1, error) && storeMonitoring(record, error) &&
+               batch.commit(error);
     }
     if (!card_.statusText.isEmpty()) {
         run_.step = 21;

@@ -37,8 +37,8 @@ private:
     bool k2(const wire::Reply& r, QString* error);
     bool k4(const wire::Reply& r, QString* error);
     bool abnormal(int step);
-    // Keeps the monitoring data for clear-unlock: the operation row says it
-    // is stored but not yet written (jg3 = 2), the records go to ef01.
+    // Keeps the monitoring data for clear-unlock: the records go to ef01,
+    // the operation row says they are stored but not yet written (jg3 = 2).
     bool storeMonitoring(const QString& data, QString* error);
 
     CardData& card_;
