@@ -4,7 +4,13 @@ accessible name, clicks them where the accessibility interface says they
 are (xdotool), and saves screenshots (ImageMagick import). Fails when a
 control has no accessible name or an expected one cannot be found.
 
-    drive-screenshots.py OUTPUT_FOLDER   (run by scripts/screenshots)
+    drive-screenshots.py OUTPUT_FOLDER [PHASE]   (run by scripts/screenshots)
+
+PHASE "cards" (the default, with the server's scenario unlock): the main
+window, the four card grids, then a copy-tax run to its clear-unlock, the
+next report on the unlocked card, and clearing the card's history. PHASE
+"declare" (scenario declare-12): a report with its declaration, the three
+amounts typed, the payment and the clear-unlock.
 """
 import subprocess
 import sys
@@ -13,6 +19,7 @@ import time
 import pyatspi
 
 OUT = sys.argv[1]
+PHASE = sys.argv[2] if len(sys.argv) > 2 else "cards"
 NAMED_ROLES = {"push button", "menu item", "menu", "toggle button", "text", "check box",
                "radio button", "combo box", "page tab", "spin button"}
 problems = []
@@ -82,8 +89,108 @@ def dialog(app, name, present=True, timeout=30.0):
     raise SystemExit(f"drive: the window {name!r} did not {'open' if present else 'close'}")
 
 
+def tips(wizard, start, timeout=60.0):
+    """Waits until the wizard's progress text begins with `start`."""
+    deadline = time.time() + timeout
+    seen = ""
+    while time.time() < deadline:
+        try:
+            for a in walk(wizard):
+                if a.getRoleName() == "label" and a.name.startswith(start):
+                    return a
+                if a.getRoleName() == "label" and a.name:
+                    seen = a.name
+        except Exception:
+            pass
+        time.sleep(0.2)
+    raise SystemExit(f"drive: the wizard did not show {start!r} (last seen {seen!r})")
+
+
+def operation(app, main, menu, item):
+    click(find(main, "menu item", menu))
+    click(find(app, "menu item", item))
+    return dialog(app, "导航")
+
+
+def ok(wizard):
+    click(find(wizard, "push button", "确定"))
+
+
+def leave(app, wizard):
+    click(find(wizard, "push button", "取消"))
+    dialog(app, "导航", present=False)
+
+
+def type_into(wizard, name, text):
+    field = find(wizard, "text", name)
+    click(field)
+    subprocess.run(["xdotool", "key", "ctrl+a", "BackSpace"], check=True)
+    subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+
+
+def copy_tax_runs(app, main):
+    wizard = operation(app, main, "报缴税", "抄报税")
+    shot("copytax-start")
+    ok(wizard)
+    tips(wizard, "清零解锁成功")
+    shot("copytax-unlocked")
+    check_names(wizard, "wizard after clear-unlock")
+    leave(app, wizard)
+
+    wizard = operation(app, main, "报缴税", "抄报税")
+    ok(wizard)
+    tips(wizard, "该卡已经清零解锁")
+    shot("copytax-already-unlocked")
+    leave(app, wizard)
+
+    wizard = operation(app, main, "卡信息", "清除卡内历史数据")
+    ok(wizard)
+    tips(wizard, "清除历史数据成功")
+    shot("clear-history")
+    leave(app, wizard)
+
+
+def declaration_run(app, main):
+    wizard = operation(app, main, "报缴税", "申报缴税")
+    ok(wizard)
+    tips(wizard, "抄报税成功，请继续申报缴税")
+    shot("declare-report-accepted")
+    ok(wizard)
+    tips(wizard, "请输入本期发生额")
+    ok(wizard)
+    tips(wizard, "其他销售收入")
+    shot("declare-amounts")
+    check_names(wizard, "wizard with the amount inputs")
+    type_into(wizard, "本期发生额：", "12.345")
+    ok(wizard)
+    box = dialog(app, "错误")
+    shot("declare-amount-refused")
+    # Its one button reads "OK" or "确定", by the translations in use.
+    click(next(a for a in walk(box) if a.getRoleName() == "push button"))
+    dialog(app, "错误", present=False)
+    for name, amount in (("本期发生额：", "1000"), ("应税货物销售额：", "20.5"),
+                         ("应税服务销售额：", "0.01")):
+        type_into(wizard, name, amount)
+    shot("declare-amounts-typed")
+    ok(wizard)
+    tips(wizard, "应纳税额56.78元")
+    shot("declare-tax")
+    ok(wizard)
+    tips(wizard, "清零解锁成功")
+    shot("declare-unlocked")
+    leave(app, wizard)
+
+
 app = application()
 main = next(w for w in app if w.name.startswith("Orvane"))
+if PHASE == "declare":
+    declaration_run(app, main)
+    click(find(main, "menu item", "报缴税"))
+    click(find(app, "menu item", "退出"))
+    for p in problems:
+        print("drive:", p, file=sys.stderr)
+    sys.exit(1 if problems else 0)
+
 shot("main")
 check_names(main, "main window")
 
@@ -99,6 +206,8 @@ for i, (item, picture) in enumerate(card_items):
     click(find(wizard, "push button", "确定"))
     dialog(app, "导航", present=False)
     shot(picture)
+
+copy_tax_runs(app, main)
 
 click(find(main, "menu item", "报缴税"))
 click(find(app, "menu item", "退出"))

@@ -191,8 +191,15 @@ void NaviWindow::showError(const QString& text) {
 
 bool NaviWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Editing that inserts no text (select all, copy, cut, undo) is the
+        // user's; what would put a character in goes through the filter.
+        for (QKeySequence::StandardKey k :
+             {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Undo,
+              QKeySequence::Redo})
+            if (key->matches(k)) return false;
         for (QLineEdit* input : txtJE_)
-            if (watched == input) return !amountKeyAllowed(static_cast<QKeyEvent*>(event)->text());
+            if (watched == input) return !amountKeyAllowed(key->text());
     }
     return QDialog::eventFilter(watched, event);
 }

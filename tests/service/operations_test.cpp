@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSqlRecord>
+#include <QTest>
 #include <QToolBar>
 
 #include "builder.h"
@@ -251,6 +253,13 @@ TEST(Operations, Declaration12TakesThreeTypedAmounts) {
         // Keys other than digits, "." and Backspace do not reach an input.
         d.type(2, "-5,a.5 ");
         EXPECT_EQ(d.input(2)->text(), "5.5");
+        // Selecting all is editing, not typing; pasting puts no text in.
+        QTest::keyClick(d.input(2), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d.input(2), "7");
+        EXPECT_EQ(d.input(2)->text(), "7");
+        QApplication::clipboard()->setText("-1,000");
+        QTest::keyClick(d.input(2), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(d.input(2)->text(), "7");
 
         // Three decimals: refused, the focus on the first input, nothing sent.
         d.type(0, "12.345");
