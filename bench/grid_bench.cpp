@@ -20,19 +20,15 @@
 #include "shell/Grid.h"
 #include "shell/GridModel.h"
 
+#include "benchsupport.h"
+
 namespace {
 
 constexpr int kRows = 100000;
 constexpr int kCols = 26;
 constexpr int kRuns = 3;
 
-// Resident memory in KiB (Linux).
-long residentKib() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : -1;
-}
+using orvbench::residentKib;
 
 double msSince(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;

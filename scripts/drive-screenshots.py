@@ -7,11 +7,13 @@ control has no accessible name or an expected one cannot be found.
     drive-screenshots.py OUTPUT_FOLDER [PHASE]   (run by scripts/screenshots)
 
 PHASE "cards" (the default, with the server's scenario unlock): the main
-window, the four card grids, then a copy-tax run to its clear-unlock, the
-next report on the unlocked card, and clearing the card's history. PHASE
+window, the four card grids, the five query windows, then a copy-tax run
+to its clear-unlock, the next report on the unlocked card, and clearing the
+card's history. PHASE
 "declare" (scenario declare-12): a report with its declaration, the three
 amounts typed, the payment and the clear-unlock.
 """
+import os
 import subprocess
 import sys
 import time
@@ -181,6 +183,49 @@ def declaration_run(app, main):
     leave(app, wizard)
 
 
+def seed_records(path):
+    """Records for the query windows to show, as the program stores them."""
+    import random
+    import sqlite3
+    rnd = random.Random(7)
+    name = "北京市海淀区示例商贸有限公司"
+    hexs = lambda n: "".join(rnd.choice("0123456789ABCDEF") for _ in range(n))
+    db = sqlite3.connect(path)
+    for i, (day, jg1, jg2, jg3) in enumerate([("2012-03-02", 1, 0, 0), ("2012-04-02", 1, 1, 1),
+                                              ("2012-04-03", 2, 0, 0), ("2012-05-04", 0, 1, 3)]):
+        db.execute("insert into sbjs (nsrbm, nsrmc, jyrq, jylsh, jg1, jg2, jg3, skqsrq, skjzrq, je)"
+                   " values (?,?,?,?,?,?,?,?,?,?)",
+                   ("1101082012345678", name, day, "%016d" % (i + 1), jg1, jg2, jg3,
+                    "2012-03-01", "2012-03-31", 1234.56 * (i + 1)))
+        for m in range(2):
+            amounts = [rnd.randrange(0, 500000) / 100 for _ in range(14)]
+            db.execute("insert into ef04 (hzbz, skkbh, sjqsrq, sjjzrq, zcfpfs, tpfs, fpfs, szsm,"
+                       " zcfpje1, zcfpje2, zcfpje3, zcfpje4, zcfpje5, zcfpje6, tpje1, tpje2, tpje3,"
+                       " tpje4, tpje5, tpje6, zcfpzje, tpzje, ztz, mac, sign1, sign2, cbid, nsrmc)"
+                       " values (" + ",".join("?" * 28) + ")",
+                       ["01", "770100000000000%d" % m, "2012-03-01", "2012-03-31", 120, 2, 1,
+                        "010203040506"] + amounts + ["00", hexs(8), hexs(128), hexs(128),
+                                                     i + 1, name])
+            for k in range(3):
+                db.execute("insert into ef06 (skjbh, fpdm, fpqsh, fpzzh, zcfpfs, tpfs, fpfs,"
+                           " zcfpzje, tpzje, kpqssj, kpjzsj, cbid, nsrmc)"
+                           " values (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                           ("499000000000000%d" % m, "111001120%02d" % k, 123 + 100 * k,
+                            222 + 100 * k, 95, 3, 2, 5678.9, 12.3, "2012-03-0%d" % (k + 1),
+                            "2012-03-2%d" % k, i + 1, name))
+            for d in range(1, 32):
+                amounts = [rnd.randrange(0, 50000) / 100 for _ in range(12)]
+                db.execute("insert into ef09 (skjbh, kprq, zcfpfs, tpfs, fpfs, szsm, zcfpje1,"
+                           " zcfpje2, zcfpje3, zcfpje4, zcfpje5, zcfpje6, tpje1, tpje2, tpje3,"
+                           " tpje4, tpje5, tpje6, sign1, sign2, cbid, nsrmc)"
+                           " values (" + ",".join("?" * 22) + ")",
+                           ["499000000000000%d" % m, "2012-03-%02d" % d, rnd.randrange(1, 40),
+                            rnd.randrange(0, 3), rnd.randrange(0, 3), "010203040506"] + amounts
+                           + [hexs(128), hexs(128), i + 1, name])
+    db.commit()
+    db.close()
+
+
 app = application()
 main = next(w for w in app if w.name.startswith("Orvane"))
 if PHASE == "declare":
@@ -206,6 +251,32 @@ for i, (item, picture) in enumerate(card_items):
     click(find(wizard, "push button", "确定"))
     dialog(app, "导航", present=False)
     shot(picture)
+
+# The five query windows over records stored as the program stores them.
+seed_records(os.path.join(os.environ["ORV_RUN_DIR"], "orv.db"))
+query_items = [("抄报税记录", "抄报税记录查询", "query-copytax"),
+               ("缴税记录", "缴税记录查询", "query-payment"),
+               ("申报汇总数据", "申报汇总数据查询", "query-summary"),
+               ("发票使用信息", "发票使用信息查询", "query-invoices"),
+               ("日交易记录", "日交易记录查询", "query-daily")]
+for i, (item, caption, picture) in enumerate(query_items):
+    click(find(main, "menu item", "查询"))
+    click(find(app, "menu item", item))
+    window = dialog(app, caption)
+    check_names(window, caption)
+    if i == 0:
+        shot("query-empty")
+        # The start date's calendar, which must speak Chinese.
+        picker = find(window, "spin button", "所属期起：")
+        e = picker.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(e.x + e.width - 8), str(e.y + e.height // 2),
+                        "click", "1"], check=True)
+        shot("query-calendar")
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+    click(find(window, "push button", "查询"))
+    shot(picture)
+    click(find(window, "push button", "退出"))
+    dialog(app, caption, present=False)
 
 copy_tax_runs(app, main)
 

@@ -27,9 +27,11 @@ public:
     // Sets the operation mode and runs the window's load.
     void start(int mode);
 
+    // Escape and the program's own close: as the close box.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     // The amount inputs' keystroke filter.
     bool eventFilter(QObject* watched, QEvent* event) override;
 

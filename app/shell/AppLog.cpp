@@ -3,14 +3,13 @@
 #include <QFile>
 
 #include "shell/Text.h"
+#include "shell/Version.h"
 
 namespace orv {
 
 QString AppLog::version() {
-    return QStringLiteral("%1.%2.%3")
-        .arg(ORV_VERSION_MAJOR)
-        .arg(ORV_VERSION_MINOR)
-        .arg(ORV_VERSION_PATCH);
+    const ProgramVersion v = programVersion();
+    return QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
 }
 
 AppLog::AppLog(const QString& programFolder, const Clock& clock)

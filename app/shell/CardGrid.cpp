@@ -171,13 +171,17 @@ int showDailyRecords(GridModel& g, const CardData& card) {
 
 }  // namespace
 
-void InitCardGrid(GridModel& g, int kind) {
+void ClearGridLayout(GridModel& g) {
     g.setColWidth(0, 24);
     g.setBackColor1(QColor(231, 235, 247));
     g.setBackColor2(QColor(239, 243, 255));
     g.setGridColor(QColor(148, 190, 231));
     g.setRows(0);
     g.setCols(0);
+}
+
+void InitCardGrid(GridModel& g, int kind) {
+    ClearGridLayout(g);
     switch (kind) {
         case 1:
             initValueTable(g, {QStringLiteral("纳税人编码"), QStringLiteral("单位名称")});

@@ -9,6 +9,10 @@ namespace orv {
 class CardData;
 class GridModel;
 
+// What every layout of the program's grids starts with: the fixed column's
+// width, the colours, and no rows or columns (all content cleared).
+void ClearGridLayout(GridModel& grid);
+
 // Captions, widths, alignments, colours and the first Rows/Cols of `kind`;
 // everything the grid held before is cleared. Any other kind: 20 columns,
 // 30 rows, no captions.

@@ -78,7 +78,11 @@ bool IniFile::SetSectionData(const QString& section, const QString& data) {
 }
 
 QString IniFile::GetSectionData(const QString& section) const {
-    const auto entries = IniDocument::parse(read()).entries(toGbk(section));
+    return SectionDataOf(read(), section);
+}
+
+QString IniFile::SectionDataOf(const QByteArray& content, const QString& section) {
+    const auto entries = IniDocument::parse(content).entries(toGbk(section));
     if (!entries) return {};
     QList<QByteArray> items;
     for (const auto& e : *entries)
@@ -103,7 +107,12 @@ bool IniFile::SaveSetting(const QString& section, const QString& key, const QVar
 }
 
 QString IniFile::GetSetting(const QString& section, const QString& key, const QString& def) const {
-    const auto v = IniDocument::parse(read()).value(toGbk(section), toGbk(key));
+    return SettingOf(read(), section, key, def);
+}
+
+QString IniFile::SettingOf(const QByteArray& content, const QString& section, const QString& key,
+                           const QString& def) {
+    const auto v = IniDocument::parse(content).value(toGbk(section), toGbk(key));
     if (!v || v->isEmpty()) return def;
     return fromGbk(cutGbk(*v, kValueBuffer - 1));
 }

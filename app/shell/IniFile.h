@@ -35,6 +35,12 @@ public:
     qint32 GetSections(QStringList& names) const;
     qint32 GetKeys(const QString& section, QStringList& names) const;
 
+    // What GetSectionData and GetSetting give for a file holding `content`
+    // (the update manifest is read from its bytes with the same rules).
+    static QString SectionDataOf(const QByteArray& content, const QString& section);
+    static QString SettingOf(const QByteArray& content, const QString& section, const QString& key,
+                             const QString& def);
+
     const QString& Filename() const { return filename_; }
     void setFilename(const QString& f) { filename_ = f; }
 

@@ -1,8 +1,10 @@
 #include "shell/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -14,6 +16,8 @@
 #include <QToolButton>
 
 #include "card/RecordsDb.h"
+#include "records/Export.h"
+#include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
 #include "shell/CardGrid.h"
 #include "shell/Deployment.h"
@@ -21,6 +25,7 @@
 #include "shell/MessageBox.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
+#include "update/UpdateCheck.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.
@@ -34,16 +39,29 @@ namespace {
 constexpr int kStatusIntervalMs = 60000;
 
 // The background picture, filling the content area at its own proportions
-// (cut at the edges rather than stretched).
+// (cut at the edges rather than stretched). Drawing the picture costs more
+// than the rest of the window, so the first paint shows its sky colour and
+// the picture follows at once.
 class Picture : public QLabel {
 public:
-    Picture(const QString& path, QWidget* parent) : QLabel(parent), picture_(path) {
+    Picture(const QString& path, QWidget* parent) : QLabel(parent), path_(path) {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        if (picture_.isNull()) {
+            p.fillRect(rect(), QColor(0xee, 0xf4, 0xfb));
+            if (!pending_) {
+                pending_ = true;
+                QTimer::singleShot(0, this, [this] {
+                    picture_ = QPixmap(path_);
+                    update();
+                });
+            }
+            return;
+        }
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         const QSize size = picture_.size().scaled(this->size(), Qt::KeepAspectRatioByExpanding);
         const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2),
@@ -52,7 +70,9 @@ protected:
     }
 
 private:
+    QString path_;
     QPixmap picture_;
+    bool pending_ = false;
 };
 
 // The toolbar: key, caption, and the menu item whose command it runs.
@@ -70,12 +90,16 @@ const ToolButton kToolButtons[] = {
 };
 }  // namespace
 
-MainWindow::MainWindow(Program& program, NetworkState& network, QWidget* parent)
+MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* starter,
+                       QWidget* parent)
     : QMainWindow(parent), program_(program), network_(network) {
     initShellResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption());
-    setWindowIcon(QIcon(QStringLiteral(":/orv/shell/orvane.svg")));
+    QIcon icon;
+    for (int size : {32, 64})
+        icon.addFile(QStringLiteral(":/orv/shell/orvane-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     resize(1024, 700);
 
     content_ = new QStackedWidget(this);
@@ -95,6 +119,13 @@ MainWindow::MainWindow(Program& program, NetworkState& network, QWidget* parent)
     buildMenus();
     buildToolbar();
     buildStatusBar();
+
+    ucDownloader1_.setParent(this);
+    ucDownloader1_.setObjectName(QStringLiteral("ucDownloader1"));
+    UpdateHost& host = *this;
+    update_ = std::make_unique<UpdateCheck>(host, ucDownloader1_, *program_.log, *program_.waiter,
+                                            starter ? *starter : detachedStarter_,
+                                            ProgramIdentity::current(program_.settingsPath));
 
     statusTimer_.setParent(this);
     statusTimer_.setObjectName(QStringLiteral("StatusTimer"));
@@ -159,11 +190,16 @@ void MainWindow::buildMenus() {
             [this] { operationCommand(7); });
 
     QMenu* query = menu("mnuCX", QStringLiteral("查询"));
-    addItem(query, QStringLiteral("mnuCXCBS"), QStringLiteral("抄报税记录"));
-    addItem(query, QStringLiteral("mnuCXJSJL"), QStringLiteral("缴税记录"));
-    addItem(query, QStringLiteral("mnuCXSBHZ"), QStringLiteral("申报汇总数据"));
-    addItem(query, QStringLiteral("mnuCXFPSY"), QStringLiteral("发票使用信息"));
-    addItem(query, QStringLiteral("mnuCXRJYJL"), QStringLiteral("日交易记录"));
+    addItem(query, QStringLiteral("mnuCXCBS"), QStringLiteral("抄报税记录"),
+            [this] { queryCommand(1); });
+    addItem(query, QStringLiteral("mnuCXJSJL"), QStringLiteral("缴税记录"),
+            [this] { queryCommand(2); });
+    addItem(query, QStringLiteral("mnuCXSBHZ"), QStringLiteral("申报汇总数据"),
+            [this] { queryCommand(3); });
+    addItem(query, QStringLiteral("mnuCXFPSY"), QStringLiteral("发票使用信息"),
+            [this] { queryCommand(4); });
+    addItem(query, QStringLiteral("mnuCXRJYJL"), QStringLiteral("日交易记录"),
+            [this] { queryCommand(5); });
 
     QMenu* invoice = menu("mnuFPBW", QStringLiteral("发票辨伪拍奖"));
     addItem(invoice, QStringLiteral("mnuBWSKFP"), QStringLiteral("税控发票"));
@@ -188,7 +224,9 @@ void MainWindow::buildMenus() {
                                QStringLiteral("导出到文本文件")};
     // One control array: three items named mnuExp, told apart by index.
     for (int i = 0; i < 3; ++i) {
-        QAction* a = addItem(mnuExport_, QStringLiteral("mnuExp%1").arg(i), exports[i]);
+        QAction* a = addItem(mnuExport_, QStringLiteral("mnuExp%1").arg(i), exports[i], [this, i] {
+            exportFromMenu(this, *program_.log, grid1_->model(), i);
+        });
         a->setObjectName(QStringLiteral("mnuExp"));
         a->setProperty("index", i);
     }
@@ -257,8 +295,26 @@ void MainWindow::load() {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (s && s->geometry().width() <= 1024)
         panes_[QStringLiteral("ONE")]->setText(attributionFor(s->geometry().width()));
+    // The status probes (network, reader) wait for the window's first paint,
+    // so that the window is up before they run.
+    loadPending_ = true;
+    if (!isVisible()) return;
+    QTimer::singleShot(0, this, &MainWindow::finishLoad);
+}
+
+void MainWindow::finishLoad() {
+    if (!loadPending_) return;
+    loadPending_ = false;
     ShowStatus(true);
     statusTimer_.start();
+    if (network_.online()) update_->start(program_.settings.AUTOUPDATE);
+}
+
+bool MainWindow::event(QEvent* e) {
+    const bool r = QMainWindow::event(e);
+    if (e->type() == QEvent::Paint && loadPending_)
+        QTimer::singleShot(0, this, &MainWindow::finishLoad);
+    return r;
 }
 
 void MainWindow::ShowStatus(bool full) {
@@ -316,6 +372,11 @@ void MainWindow::cardCommand(int kind) {
     }
 }
 
+void MainWindow::queryCommand(int kind) {
+    showBackground();
+    showQueryWindow(this, RecordsDb::connection(), *program_.log, kind);
+}
+
 void MainWindow::ShowICInfo(int kind) {
     const int rows = orv::ShowICInfo(grid1_->model(), kind, program_.currentCard);
     if (kind == 3 || kind == 4) shownRows_ = rows;
@@ -360,8 +421,36 @@ void MainWindow::activate() {
     activateWindow();
 }
 
+void MainWindow::reloadSettings() {
+    program_.settings = LoadSettings(program_.ini, [this] {
+        QStringList names;
+        program_.card->getReaderList(names);
+        return names;
+    });
+}
+
+bool MainWindow::wizardBusy() {
+    return wizard_ && !wizard_->wizard().idle();
+}
+
+void MainWindow::closeOtherWindows() {
+    // The dialogs; the wizard is waited for and closes with the program.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<QDialog*>(w);
+        if (d && d->isVisible() && d != wizard_) d->reject();
+    }
+}
+
+void MainWindow::closeProgram() {
+    // An idle wizard goes first: while a window is open the program would
+    // not end.
+    if (wizard_) wizard_->reject();
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     statusTimer_.stop();
+    update_->closeNotices();
     RecordsDb::close();
     event->accept();
 }

@@ -7,6 +7,10 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+#include "update/Downloader.h"
+#include "update/UpdateHost.h"
 
 class QAction;
 class QLabel;
@@ -19,17 +23,24 @@ namespace orv {
 class Grid;
 class NaviWindow;
 class NetworkState;
+class UpdateCheck;
 struct Program;
 struct WizardContext;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private UpdateHost {
     Q_OBJECT
 public:
-    MainWindow(Program& program, NetworkState& network, QWidget* parent = nullptr);
+    // `starter` starts the updater when an update has arrived (the system's
+    // process start when null).
+    MainWindow(Program& program, NetworkState& network, ProgramStarter* starter = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The window's load: the date, the attribution, the status, the timer.
+    // The window's load: the date and the attribution at once, then, once
+    // the window is shown, the status and its timer.
     void load();
+    // True once the status has been refreshed for the first time.
+    bool loaded() const { return !loadPending_ && statusTimer_.isActive(); }
     void ShowStatus(bool full);
     // Lays out the card file of `kind` (1 to 4) from the card data and
     // shows the grid.
@@ -50,6 +61,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* e) override;
 
 private:
     // A menu item; without a command it stays disabled.
@@ -59,6 +71,7 @@ private:
     void buildToolbar();
     void buildStatusBar();
     QLabel* pane(const char* key, const QString& text);
+    void finishLoad();
     void showBackground();
     void showGrid();
 
@@ -68,9 +81,18 @@ private:
     void operationCommand(int mode);
     // Probes the reader; false (after saying so) when none answers.
     bool readerReady();
+    void queryCommand(int kind);
     void runWizard(int mode);
     WizardContext wizardContext();
     void onGridMouseUp(Qt::MouseButton button);
+
+    // What the update check asks of the program.
+    QWidget* window() override { return this; }
+    void reloadSettings() override;
+    void showStatus(bool full) override { ShowStatus(full); }
+    bool wizardBusy() override;
+    void closeOtherWindows() override;
+    void closeProgram() override;
 
     Program& program_;
     NetworkState& network_;
@@ -83,7 +105,11 @@ private:
     QHash<QString, QLabel*> panes_;   // status panes by key
     QTimer statusTimer_;
     int shownRows_ = 0;
+    bool loadPending_ = false;
     NaviWindow* wizard_ = nullptr;
+    DetachedStarter detachedStarter_;
+    Downloader ucDownloader1_;
+    std::unique_ptr<UpdateCheck> update_;
 };
 
 }  // namespace orv

@@ -21,11 +21,12 @@ bool routableInterfaceUp() {
 }
 }  // namespace
 
-SystemNetworkState::SystemNetworkState()
-    : backend_(
-          QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {}
-
 bool SystemNetworkState::online() {
+    if (!tried_) {
+        tried_ = true;
+        backend_ =
+            QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+    }
     if (backend_) {
         switch (QNetworkInformation::instance()->reachability()) {
             case QNetworkInformation::Reachability::Online:

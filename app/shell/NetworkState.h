@@ -16,10 +16,10 @@ public:
 // configured connection.
 class SystemNetworkState : public NetworkState {
 public:
-    SystemNetworkState();
     bool online() override;
 
 private:
+    bool tried_ = false;  // the backend is loaded on the first question
     bool backend_ = false;
 };
 

@@ -4,7 +4,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
+#include "shell/AppLog.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
@@ -12,6 +15,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "update/UpdateAUP.h"
 
 namespace orv {
 
@@ -27,9 +31,17 @@ void installTranslations(QCoreApplication& app, const QString& programFolder) {
     }
 }
 
-int programMain(int argc, char** argv) {
+int programMain(int argc, char** argv, const ProgramSeams& seams) {
+    // The package's launcher asks a program folder's version before it
+    // decides whether to refresh that folder; nothing else is touched.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", AppLog::version().toUtf8().constData());
+        return 0;
+    }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("orvane"));
+    // The package's desktop entry, so that a desktop shows its name and icon.
+    app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
 
     SingleInstance instance(SingleInstance::runtimeFolder());
     if (!instance.acquire()) {
@@ -42,10 +54,11 @@ int programMain(int argc, char** argv) {
 
     Program program;
     SystemSmartCardService service;
-    if (!startProgram(program, folder, StartupSteps{service, {}})) return 1;
+    const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
+    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
 
-    SystemNetworkState network;
-    MainWindow window(program, network);
+    SystemNetworkState systemNetwork;
+    MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
     window.load();

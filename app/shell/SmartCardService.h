@@ -3,6 +3,10 @@
 // right, and the reader library copes with a stopped service.
 #pragma once
 
+#include <QString>
+#include <QStringList>
+#include <functional>
+
 namespace orv {
 
 class SmartCardService {
@@ -12,10 +16,27 @@ public:
 };
 
 // The system's own tool, started detached with its output discarded:
-// systemctl for pcscd's socket on Linux, sc for SCardSvr on Windows.
+// systemctl for pcscd's socket on Linux, sc for SCardSvr on Windows. On
+// Linux nothing is started when the service already answers on its socket
+// (pcscd running, or systemd listening for it), as it does where the
+// package's pcscd enables the socket.
 class SystemSmartCardService : public SmartCardService {
 public:
+    using Launch = std::function<void(const QString& program, const QStringList& arguments)>;
+
+    SystemSmartCardService();
+    // `socketPath`: where the service's clients connect; `launch` starts a
+    // system command without waiting for it.
+    SystemSmartCardService(QString socketPath, Launch launch);
     void start() override;
+
+    // pcsc-lite's client socket: PCSCLITE_CSOCK_NAME when set, as the
+    // library itself takes it, else /run/pcscd/pcscd.comm.
+    static QString defaultSocketPath();
+
+private:
+    QString socketPath_;
+    Launch launch_;
 };
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "appcard.h"
+#include "cardbytes.h"
 #include "orv/hex.h"
 #include "shell/CardGrid.h"
 #include "shell/GridModel.h"
@@ -12,34 +13,11 @@ namespace {
 
 using cardsim::Bytes;
 using orv::GridModel;
-
-// Independent readings of the record bytes.
-QString hexOf(const Bytes& b, std::size_t off, std::size_t len) {
-    const Bytes part(b.begin() + static_cast<long>(off), b.begin() + static_cast<long>(off + len));
-    return QString::fromStdString(orv::hex::encode(part));
-}
-
-QString dateOf(const Bytes& b, std::size_t off) {
-    const QString d = hexOf(b, off, 4);
-    return d.left(4) + "-" + d.mid(4, 2) + "-" + d.mid(6, 2);
-}
-
-qint64 intOf(const Bytes& b, std::size_t off, int width) {
-    quint32 v = 0;
-    for (int i = 0; i < width; ++i)
-        v = v << 8 | b[off + static_cast<std::size_t>(i)];
-    if (width == 2) return static_cast<qint16>(v);
-    if (width == 4) return static_cast<qint32>(v);
-    return v;
-}
-
-QString numOf(const Bytes& b, std::size_t off, int width) {
-    return QString::number(intOf(b, off, width));
-}
-
-QString moneyOf(const Bytes& b, std::size_t off) {
-    return QString::asprintf("%.2f", static_cast<double>(intOf(b, off, 4)) / 100.0);
-}
+using orvtest::dateOf;
+using orvtest::hexOf;
+using orvtest::intOf;
+using orvtest::moneyOf;
+using orvtest::numOf;
 
 // The used records of a record file (the builder marks the rest with FF).
 std::vector<Bytes> used(const cardsim::Card& card, uint16_t file) {

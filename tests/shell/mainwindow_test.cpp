@@ -16,12 +16,15 @@
 
 #include "builder.h"
 #include "card/RecordsDb.h"
+#include "cardbytes.h"
 #include "fakes.h"
 #include "orv/hex.h"
 #include "programfolder.h"
 #include "qtwait.h"
+#include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
 #include "shell/Deployment.h"
+#include "shell/FileDialog.h"
 #include "shell/Grid.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBox.h"
@@ -29,43 +32,30 @@
 #include "shell/Program.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
+#include "shell/Text.h"
 #include "virtualreader.h"
 
 namespace {
 
 using cardsim::Bytes;
 using orv::MessageBox;
+using orvtest::dateOf;
+using orvtest::hexOf;
+using orvtest::moneyOf;
+using orvtest::numOf;
 
 class NoService : public orv::SmartCardService {
 public:
     void start() override {}
 };
 
+// Offline unless a test says otherwise: online, the window would start the
+// update check.
 class FixedNetwork : public orv::NetworkState {
 public:
-    bool up = true;
+    bool up = false;
     bool online() override { return up; }
 };
-
-// Big-endian two's complement of 2 or 4 bytes, unsigned for 1.
-qint64 number(const Bytes& b, std::size_t at, int width) {
-    quint32 v = 0;
-    for (int i = 0; i < width; ++i)
-        v = v << 8 | b[at + static_cast<std::size_t>(i)];
-    if (width == 2) return static_cast<qint16>(v);
-    if (width == 4) return static_cast<qint32>(v);
-    return v;
-}
-QString amount(const Bytes& b, std::size_t at) {
-    return QString::number(static_cast<double>(number(b, at, 4)) / 100.0, 'f', 2);
-}
-QString hexOf(const Bytes& b, std::size_t at, std::size_t n) {
-    return QString::fromStdString(orv::hex::encode(b.data() + at, n));
-}
-QString date(const Bytes& b, std::size_t at) {
-    const QString d = hexOf(b, at, 4);
-    return d.left(4) + "-" + d.mid(4, 2) + "-" + d.mid(6, 2);
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -88,6 +78,7 @@ protected:
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
         window_->show();
+        ASSERT_TRUE(orvtest::waitFor([&] { return window_->loaded(); }));
         grid_ = window_->findChild<orv::Grid*>("Grid1");
         ASSERT_NE(grid_, nullptr);
     }
@@ -164,13 +155,13 @@ TEST_F(MainWindowTest, ThreeSummariesGiveValueColumnsTwoToFour) {
         const int c = i + 2;
         EXPECT_EQ(cell(1, c), hexOf(r, 0, 1));
         EXPECT_EQ(cell(2, c), hexOf(r, 1, 8));
-        EXPECT_EQ(cell(3, c), date(r, 9));
-        EXPECT_EQ(cell(4, c), date(r, 13));
-        EXPECT_EQ(cell(5, c), QString::number(number(r, 17, 4)));
-        EXPECT_EQ(cell(6, c), QString::number(number(r, 21, 2)));
-        EXPECT_EQ(cell(9, c), amount(r, 31));
-        EXPECT_EQ(cell(15, c), amount(r, 55));
-        EXPECT_EQ(cell(21, c), amount(r, 79));
+        EXPECT_EQ(cell(3, c), dateOf(r, 9));
+        EXPECT_EQ(cell(4, c), dateOf(r, 13));
+        EXPECT_EQ(cell(5, c), numOf(r, 17, 4));
+        EXPECT_EQ(cell(6, c), numOf(r, 21, 2));
+        EXPECT_EQ(cell(9, c), moneyOf(r, 31));
+        EXPECT_EQ(cell(15, c), moneyOf(r, 55));
+        EXPECT_EQ(cell(21, c), moneyOf(r, 79));
         EXPECT_EQ(cell(24, c), hexOf(r, 88, 4));
         EXPECT_EQ(cell(25, c), hexOf(r, 92, 128));
     }
@@ -196,11 +187,11 @@ TEST_F(MainWindowTest, InvoiceRollsOfEveryMachineStandTogether) {
             const Bytes& s = card_.files.at(subFile(0xEF06, m)).records[k];
             EXPECT_EQ(cell(row, 1), machine);
             EXPECT_EQ(cell(row, 2), hexOf(s, 0, 10));
-            EXPECT_EQ(cell(row, 3), QString::number(number(s, 10, 4)));
-            EXPECT_EQ(cell(row, 5), QString::number(number(s, 18, 1)));
-            EXPECT_EQ(cell(row, 9), amount(s, 25));
-            EXPECT_EQ(cell(row, 10), date(s, 29));
-            EXPECT_EQ(cell(row, 11), date(s, 33));
+            EXPECT_EQ(cell(row, 3), numOf(s, 10, 4));
+            EXPECT_EQ(cell(row, 5), numOf(s, 18, 1));
+            EXPECT_EQ(cell(row, 9), moneyOf(s, 25));
+            EXPECT_EQ(cell(row, 10), dateOf(s, 29));
+            EXPECT_EQ(cell(row, 11), dateOf(s, 33));
         }
     }
     EXPECT_EQ(cell(1, 8), "-0.01");
@@ -218,12 +209,12 @@ TEST_F(MainWindowTest, DailyRecordsStopAtTwoHundredAMachine) {
     EXPECT_EQ(grid_->Rows(), 231);
     const Bytes& last = card_.files.at(subFile(0xEF09, 0)).records[199];
     EXPECT_EQ(cell(200, 1), hexOf(record(0xEF09, 0), 0, 8));
-    EXPECT_EQ(cell(200, 2), date(last, 0));
-    EXPECT_EQ(cell(200, 3), QString::number(number(last, 4, 2)));
-    EXPECT_EQ(cell(200, 7), amount(last, 16));
+    EXPECT_EQ(cell(200, 2), dateOf(last, 0));
+    EXPECT_EQ(cell(200, 3), numOf(last, 4, 2));
+    EXPECT_EQ(cell(200, 7), moneyOf(last, 16));
     EXPECT_EQ(cell(200, 19), hexOf(last, 64, 128));
     EXPECT_EQ(cell(201, 1), hexOf(record(0xEF09, 1), 0, 8));  // the next machine follows
-    EXPECT_EQ(cell(201, 2), date(card_.files.at(subFile(0xEF09, 1)).records[0], 0));
+    EXPECT_EQ(cell(201, 2), dateOf(card_.files.at(subFile(0xEF09, 1)).records[0], 0));
 }
 
 TEST_F(MainWindowTest, CancelDuringADailyRecordReadClosesWithoutShowing) {
@@ -277,15 +268,16 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
     start(cardsim::build(cardsim::realisticSpec()));
     EXPECT_EQ(window_->windowTitle(), orv::MainWindow::caption());
     EXPECT_TRUE(window_->windowTitle().startsWith("Orvane   服务电话："));
-    for (const char* enabled : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuCBS",
-                                "mnuSBJS", "mnuQLJS", "mnuClearIC"})
+    for (const char* enabled :
+         {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuCXCBS", "mnuCXJSJL",
+          "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL", "mnuCBS", "mnuSBJS", "mnuQLJS", "mnuClearIC"})
         EXPECT_TRUE(item(enabled)->isEnabled()) << enabled;
-    for (const char* later : {"mnuCXCBS", "mnuFWQ", "mnuSYSC", "mnuAbout", "mnuBWSKFP"})
+    for (const char* later : {"mnuFWQ", "mnuSYSC", "mnuAbout", "mnuBWSKFP"})
         EXPECT_FALSE(item(later)->isEnabled()) << later;
     const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
     ASSERT_EQ(exports.size(), 3);
     for (QAction* a : exports)
-        EXPECT_FALSE(a->isEnabled());
+        EXPECT_TRUE(a->isEnabled());
     // Every toolbar button: named by its key, read by its caption, usable
     // exactly when its menu item is.
     const QList<std::pair<const char*, const char*>> buttons = {
@@ -309,9 +301,77 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndLaterFeaturesStayDisabled) {
     EXPECT_TRUE(window_->isVisible());
 }
 
+// Each query item (and the two query buttons) opens the query window of its
+// kind, modally, over the background.
+TEST_F(MainWindowTest, QueryCommandsOpenTheQueryWindowOfTheirKind) {
+    start(cardsim::build(cardsim::realisticSpec()));
+    readWith("mnuJBXX");
+    const QList<std::pair<const char*, const char*>> items = {{"mnuCXCBS", "抄报税记录查询"},
+                                                              {"mnuCXJSJL", "缴税记录查询"},
+                                                              {"mnuCXSBHZ", "申报汇总数据查询"},
+                                                              {"mnuCXFPSY", "发票使用信息查询"},
+                                                              {"mnuCXRJYJL", "日交易记录查询"}};
+    auto opened = [&](const std::function<void()>& command) {
+        QString title;
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, &title] {
+            if (auto* w = qobject_cast<orv::QueryWindow*>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                poll->stop();
+                title = w->windowTitle();
+                QTest::mouseClick(w->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
+            }
+        });
+        poll->start(5);
+        command();
+        return title;
+    };
+    for (const auto& [name, caption] : items) {
+        EXPECT_EQ(opened([&] { item(name)->trigger(); }), caption) << name;
+        EXPECT_FALSE(gridShown());
+    }
+    EXPECT_EQ(opened([&] { window_->toolbarClicked("QCB"); }), "抄报税记录查询");
+    EXPECT_EQ(opened([&] { window_->toolbarClicked("QJS"); }), "缴税记录查询");
+}
+
+// The menu item decides the format, whatever the typed name ends in.
+TEST_F(MainWindowTest, ExportMenuWritesTheGridByItsItem) {
+    const cardsim::CardSpec spec = cardsim::realisticSpec();
+    start(cardsim::build(spec));
+    readWith("mnuJBXX");
+    orv::FileDialog::takeShown();
+    MessageBox::takeShown();
+    const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
+    auto exportWith = [&](int index, const std::string& name) {
+        for (QAction* a : exports)
+            if (a->property("index").toInt() == index) {
+                orv::FileDialog::setNextFileName(QString::fromStdString(dir_.file(name)));
+                a->trigger();
+            }
+        return orvtest::readFile(dir_.file(name));
+    };
+    EXPECT_EQ(exportWith(0, "a.csv").substr(0, 4), "\xD0\xCF\x11\xE0");  // a workbook
+    EXPECT_EQ(exportWith(1, "b.txt"),
+              "\xCF\xEE\xC4\xBF,\xD6\xB5\r\n\xC4\xC9\xCB\xB0\xC8\xCB"
+              "\xB1\xE0\xC2\xEB,1101082012345678\r\n" +
+                  orv::toGbk(QStringLiteral("单位名称,") + QString::fromStdString(spec.unitName))
+                      .toStdString() +
+                  "\r\n");
+    EXPECT_EQ(exportWith(2, "c.xls").substr(0, 7), "\xCF\xEE\xC4\xBF\t\xD6\xB5");
+    const auto dialogs = orv::FileDialog::takeShown();
+    ASSERT_EQ(dialogs.size(), 3);
+    EXPECT_EQ(dialogs[0].filters, "Excel文件 (*.xls)");
+    EXPECT_EQ(dialogs[0].defaultSuffix, "xls");
+    EXPECT_EQ(dialogs[1].filters, "CSV(逗号分隔) (*.csv)");
+    EXPECT_EQ(dialogs[2].defaultSuffix, "txt");
+    EXPECT_EQ(MessageBox::takeShown().size(), 3);
+    // Cancel does nothing.
+    exports[0]->trigger();
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+}
+
 TEST_F(MainWindowTest, StatusBarShowsSettingsNetworkReaderAndDate) {
     orvtest::writeSettings(dir_, {"READER=Virtual PCD 00 00", "IP=10.1.2.3", "PORT=9000"});
-    network_.up = false;
     start(cardsim::build(cardsim::realisticSpec()));
     auto pane = [&](const char* key) { return window_->findChild<QLabel*>(key)->text(); };
     EXPECT_EQ(pane("IP"), "服务器地址：10.1.2.3");
@@ -352,6 +412,8 @@ TEST(MainWindowNoReader, CardCommandsSayTheReaderIsNotConnected) {
     {
         orv::MainWindow window(program, network);
         window.load();
+        window.show();
+        ASSERT_TRUE(orvtest::waitFor([&] { return window.loaded(); }));
         EXPECT_EQ(window.findChild<QLabel*>("READER")->text(), "读卡器：未连接");
         for (const char* name : {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuCBS", "mnuSBJS",
                                  "mnuQLJS", "mnuClearIC"}) {

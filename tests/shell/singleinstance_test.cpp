@@ -55,6 +55,8 @@ TEST(SingleInstance, SecondStartOfTheProgramLeavesNoTrace) {
     namespace fs = std::filesystem;
     orvtest::TempDir dir, runtime, tools;
     orvtest::makeProgramFolder(dir);
+    // The update check stays on this machine: a port where nothing listens.
+    orvtest::writeSettings(dir, {"AUTOUPDATE=http://127.0.0.1:9/zel_orv.aup"});
     fs::copy_file(fs::path(ORV_PROGRAM_DIR) / "orvane", dir.path() / "orvane");
     orvtest::writeFile(tools.file("systemctl"),
                        "#!/bin/sh\necho \"$@\" >> " + tools.file("systemctl.log") + "\n");
@@ -64,6 +66,8 @@ TEST(SingleInstance, SecondStartOfTheProgramLeavesNoTrace) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", folderOf(runtime));
     env.insert("PATH", folderOf(tools) + ":" + env.value("PATH"));
+    // No service on its socket, so the program asks for it.
+    env.insert("PCSCLITE_CSOCK_NAME", folderOf(runtime) + "/no-pcscd.comm");
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(folderOf(dir) + "/orvane", {});

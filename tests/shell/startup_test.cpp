@@ -2,8 +2,11 @@
 // message, and what a failed start leaves untouched.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include "card/RecordsDb.h"
 #include "fakes.h"
@@ -11,6 +14,7 @@
 #include "programfolder.h"
 #include "shell/MessageBox.h"
 #include "shell/Program.h"
+#include "shell/ProgramMain.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 
@@ -131,6 +135,21 @@ TEST_F(StartupTest, MissingReaderLibraryStartsWithoutCardFunctions) {
     QFile log(program_.log->LogFile());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll().count("zelreader: "), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Qt's own texts: standard buttons read as the desktop's Chinese ones.
+TEST(Translations, StandardButtonsAreChinese) {
+    orvtest::TempDir dir;
+    orv::installTranslations(*QCoreApplication::instance(), folderOf(dir));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), "确定");
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "取消");
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
 }
 
 }  // namespace

@@ -8,16 +8,10 @@
 #include <QTimer>
 #include <vector>
 
-#include "orv/clock.h"
+#include "fakeclock.h"
 #include "shell/Waiter.h"
 
 namespace orvtest {
-
-class FakeClock : public orv::Clock {
-public:
-    orv::LocalTime t{2012, 3, 3, 9, 30, 5};
-    orv::LocalTime now() const override { return t; }
-};
 
 class FakeMonotonicClock : public orv::MonotonicClock {
 public:

@@ -36,9 +36,10 @@ public:
     void start() override {}
 };
 
-class Online : public orv::NetworkState {
+// Offline: online, the main window would start its update check.
+class Offline : public orv::NetworkState {
 public:
-    bool online() override { return true; }
+    bool online() override { return false; }
 };
 
 const char* const kInputs[] = {"txtJE", "txtJE1", "txtJE2"};
@@ -150,7 +151,7 @@ QString WizardDriver::drive(const QStringList& amounts, const std::function<bool
 }
 
 ProgramRun::ProgramRun(const TempDir& dir, const QStringList& settings, bool serialSimulator)
-    : dir_(dir), network_(std::make_unique<Online>()) {
+    : dir_(dir), network_(std::make_unique<Offline>()) {
     makeProgramFolder(dir);
     if (serialSimulator)
         std::filesystem::copy_file(std::filesystem::path(binDir()) / "libdcic32.so",
@@ -163,6 +164,7 @@ ProgramRun::ProgramRun(const TempDir& dir, const QStringList& settings, bool ser
     window_ = std::make_unique<orv::MainWindow>(program_, *network_);
     window_->load();
     window_->show();
+    EXPECT_TRUE(waitFor([&] { return window_->loaded(); }));
 }
 
 ProgramRun::~ProgramRun() {

@@ -1,0 +1,25 @@
+// What an export writer tells its caller: success, or the error's number
+// and description.
+#pragma once
+
+#include <QString>
+
+namespace orv {
+
+class GridModel;
+
+struct ExportResult {
+    bool ok = true;
+    int number = 0;
+    QString description;
+
+    static ExportResult failure(int number, const QString& description) {
+        return ExportResult{false, number, description};
+    }
+};
+
+// N, the data rows an export writes: the row limit, unless it is 0 (or
+// negative) or larger than the grid's Rows, then Rows.
+int exportRowCount(const GridModel& grid, int rowLimit);
+
+}  // namespace orv

@@ -1,0 +1,78 @@
+#include "update/Manifest.h"
+
+#include "shell/IniFile.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
+#include "update/UpdateFiles.h"
+
+namespace orv {
+
+QList<ManifestEntry> sectionEntries(const QString& sectionData) {
+    QList<ManifestEntry> out;
+    if (sectionData.isEmpty()) return out;
+    for (const QString& entry : sectionData.split(QChar(0))) {
+        const qsizetype eq = entry.indexOf(QLatin1Char('='));
+        if (eq > 0) out.append({entry.left(eq), entry.mid(eq + 1)});
+    }
+    return out;
+}
+
+Manifest parseManifest(const QByteArray& bytes) {
+    Manifest m;
+    m.set = sectionEntries(IniFile::SectionDataOf(bytes, QStringLiteral("SET")));
+    m.msg = sectionEntries(IniFile::SectionDataOf(bytes, QStringLiteral("MSG")));
+    const QString update = QStringLiteral("UPDATE");
+    auto get = [&](const char* key) {
+        return IniFile::SettingOf(bytes, update, QLatin1String(key), QString());
+    };
+    UpdateInfo& u = m.update;
+    u.Version = get("Version");
+    u.Name = get("Name");
+    u.HREF = get("HREF");
+    u.Type = get("Type");
+    u.SHA1 = get("SHA1");
+    u.MD5 = get("MD5");
+    u.RUN = get("RUN");
+    u.Para = get("Para");
+    u.WAIT = get("WAIT");
+    u.SHA256 = get("SHA256");
+    return m;
+}
+
+qint64 versionNumber(int major, int minor, int revision) {
+    return qint64(major) * 100000000 + qint64(minor) * 10000 + revision;
+}
+
+std::optional<qint64> versionNumber(const QString& version) {
+    if (version.isEmpty()) return std::nullopt;
+    const QStringList parts = version.split(QLatin1Char('.'));
+    if (parts.size() != 3) return std::nullopt;
+    return versionNumber(toInt32(parts[0]), toInt32(parts[1]), toInt32(parts[2]));
+}
+
+bool isNewer(const QString& manifestVersion, qint64 running) {
+    const auto n = versionNumber(manifestVersion);
+    return n && *n > running;
+}
+
+QString UpdaterCommand::text() const {
+    return (QStringList{program} + arguments).join(QLatin1Char(' '));
+}
+
+UpdaterCommand buildUpdaterCommand(const QString& programFolder, const UpdateInfo& info,
+                                   const QString& exeName, const QString& packageName) {
+    UpdaterCommand c;
+    c.program = inFolder(programFolder, update::kUpdaterFile);
+    c.arguments << QStringLiteral("-LEZ") << QStringLiteral("-T") + info.Type
+                << QStringLiteral("-E") + exeName << QStringLiteral("-U") + packageName;
+    // The parameters travel as one word: blanks as "$", in brackets.
+    if (!info.Para.isEmpty())
+        c.arguments << QStringLiteral("-P[") +
+                           QString(info.Para).replace(QLatin1Char(' '), QLatin1Char('$')) +
+                           QLatin1Char(']');
+    if (!info.WAIT.isEmpty()) c.arguments << QStringLiteral("-W") + info.WAIT;
+    if (!info.RUN.isEmpty()) c.arguments << QStringLiteral("-R") + info.RUN;
+    return c;
+}
+
+}  // namespace orv

@@ -1,0 +1,104 @@
+#!/bin/sh
+# Orvane's launcher, installed as /usr/bin/orvane. The program keeps its
+# settings, log, records and self-updates in its own folder, which the
+# package's folder is not for a user; so every user gets a program folder of
+# their own, laid out from the installed one, and the program runs from it.
+#
+# - First start: every installed file is copied into
+#   ${XDG_DATA_HOME:-~/.local/share}/orvane.
+# - When the installed program is newer than the user's (the package was
+#   upgraded), the program files are copied again; when the user's is as new
+#   or newer (a self-update), nothing is overwritten. Files missing from the
+#   user's folder are always put back.
+# - The user's orv.db is copied once and never again; zelReader.ini, Log/
+#   and whatever the program or the updater left there are never touched.
+set -eu
+
+die() {
+  echo "orvane: $*" >&2
+  exit 1
+}
+
+# The installed program folder, beside the launcher's own folder (so that a
+# test may lay out a prefix of its own).
+self=$(readlink -f "$0")
+installed=$(cd "$(dirname "$self")/../lib/orvane" 2>/dev/null && pwd -P) ||
+  die "no installed program folder beside $self"
+
+# A relative XDG_DATA_HOME is invalid and ignored, as the specification of
+# the variable asks.
+case ${XDG_DATA_HOME:-} in
+  /*) data=$XDG_DATA_HOME ;;
+  *)
+    [ -n "${HOME:-}" ] || die "neither XDG_DATA_HOME nor HOME is set"
+    data=$HOME/.local/share
+    ;;
+esac
+folder=$data/orvane
+
+# The version a program folder's program reports, or nothing when it has
+# none that runs.
+version_of() {
+  v=$("$1/orvane" --version 2>/dev/null) || return 0
+  if printf '%s\n' "$v" | grep -Eqx '[0-9]{1,9}\.[0-9]{1,9}\.[0-9]{1,9}'; then
+    printf '%s\n' "$v"
+  fi
+}
+
+# True when version $1 is newer than $2, part by part as numbers (1.10.0 is
+# newer than 1.9.9), as the update check compares them.
+newer() {
+  a=$1.
+  b=$2.
+  while [ -n "$a" ]; do
+    x=${a%%.*} y=${b%%.*}
+    [ "$x" -gt "$y" ] && return 0
+    [ "$x" -lt "$y" ] && return 1
+    a=${a#*.} b=${b#*.}
+  done
+  return 1
+}
+
+# Copies $1 to $2 through a temporary name, so that a running program, or a
+# copy cut short, never sees half a file.
+put() {
+  mkdir -p "$(dirname "$2")" || die "cannot make the folder of $2"
+  if ! { cp "$1" "$2.new" && mv -f "$2.new" "$2"; }; then
+    rm -f "$2.new"
+    die "cannot copy $1 to $2"
+  fi
+}
+
+(umask 077 && mkdir -p "$folder") || die "cannot make $folder"
+[ -d "$folder" ] || die "$folder is not a folder"
+
+# Two starts at once lay the folder out one after the other.
+exec 9<"$folder"
+flock 9 || die "cannot lock $folder"
+
+new=$(version_of "$installed")
+[ -n "$new" ] || die "$installed/orvane does not run"
+old=$(version_of "$folder")
+refresh=false
+if [ -z "$old" ] || newer "$new" "$old"; then
+  refresh=true
+fi
+
+# The program file last: a refresh cut short leaves the old version in
+# place, and the next start tries again.
+files=$(cd "$installed" && find . -type f ! -path ./orvane | sed 's|^\./||' && echo orvane)
+while IFS= read -r name; do
+  target=$folder/$name
+  case $name in
+    zelReader.ini | Log | Log/*) continue ;;
+    orv.db) [ -e "$target" ] && continue ;;
+  esac
+  if $refresh || [ ! -e "$target" ]; then
+    put "$installed/$name" "$target"
+  fi
+done <<EOF
+$files
+EOF
+
+exec 9<&-
+exec "$folder/orvane" "$@"

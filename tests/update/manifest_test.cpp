@@ -1,0 +1,151 @@
+// The manifest's sections, the version rule with its weights, and the
+// updater's command line as the updater reads it back.
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+#include "qtprint.h"
+#include "shell/Text.h"
+#include "update/Digests.h"
+#include "update/Manifest.h"
+
+namespace {
+
+using orv::isNewer;
+using orv::versionNumber;
+
+TEST(ManifestVersion, ComparesThreeNumbersWithTheirWeights) {
+    const qint64 running = versionNumber(1, 2, 3);
+    EXPECT_EQ(running, 100020003);
+    const struct {
+        const char* manifest;
+        bool newer;
+    } cases[] = {
+        {"1.2.3", false},    {"1.2.4", true},  {"1.2.2", false},
+        {"1.3.0", true},     {"2.0.0", true},  {"1.2", false},  // two parts
+        {"1.2.3.4", false},                                     // four parts
+        {"", false},         {"x.y.z", false},                  // no numbers: 0.0.0
+        {"1.x.9999", false},                                    // 1.0.9999
+        {"1..4", false},                                        // 1.0.4
+        {" 1.2.4", true},  // blanks around a number are no matter
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isNewer(c.manifest, running), c.newer) << c.manifest;
+    // Parts compare as numbers: 1.10.0 is newer than 1.9.99.
+    EXPECT_TRUE(isNewer("1.10.0", versionNumber(1, 9, 99)));
+    EXPECT_EQ(versionNumber(QStringLiteral("1.9.99")), 100090099);
+    // Past the 32-bit range, as large majors would go.
+    EXPECT_EQ(versionNumber(QStringLiteral("30.0.0")), 3000000000LL);
+}
+
+TEST(ManifestParse, ReadsTheThreeSections) {
+    const QByteArray manifest =
+        orv::toGbk(QStringLiteral("; a comment\r\n"
+                                  "[set]\r\n"
+                                  "PORT=9000\r\n"
+                                  "IP = 10.1.2.3\r\n"
+                                  "=skipped\r\n"
+                                  "no value\r\n"
+                                  "AUTOUPDATE=http://127.0.0.1:1/a=b\r\n"
+                                  "[MSG]\r\n"
+                                  "n1=系统维护通知\r\n"
+                                  "n2=\r\n"
+                                  "[UPDATE]\r\n"
+                                  "Version=1.2.4\r\n"
+                                  "Name=Orvane\r\n"
+                                  "HREF=http://127.0.0.1:1/pkg\r\n"
+                                  "Type=1\r\n"
+                                  "SHA1=ABC\r\n"
+                                  "MD5=DEF\r\n"
+                                  "Para=/s /q\r\n"
+                                  "RUN=-\r\n"
+                                  "WAIT=1\r\n"
+                                  "SHA256=0123\r\n"));
+    const orv::Manifest m = orv::parseManifest(manifest);
+    ASSERT_EQ(m.set.size(), 3);
+    EXPECT_EQ(m.set[0].key, "PORT");
+    EXPECT_EQ(m.set[0].value, "9000");
+    EXPECT_EQ(m.set[1].key, "IP");
+    EXPECT_EQ(m.set[1].value, "10.1.2.3");
+    EXPECT_EQ(m.set[2].value, "http://127.0.0.1:1/a=b");  // the first "=" splits
+    ASSERT_EQ(m.msg.size(), 2);
+    EXPECT_EQ(m.msg[0].value, QStringLiteral("系统维护通知"));
+    EXPECT_EQ(m.msg[1].value, "");
+    const orv::UpdateInfo& u = m.update;
+    EXPECT_EQ(u.Version, "1.2.4");
+    EXPECT_EQ(u.Name, "Orvane");
+    EXPECT_EQ(u.HREF, "http://127.0.0.1:1/pkg");
+    EXPECT_EQ(u.Type, "1");
+    EXPECT_EQ(u.SHA1, "ABC");
+    EXPECT_EQ(u.MD5, "DEF");
+    EXPECT_EQ(u.Para, "/s /q");
+    EXPECT_EQ(u.RUN, "-");
+    EXPECT_EQ(u.WAIT, "1");
+    EXPECT_EQ(u.SHA256, "0123");
+}
+
+TEST(ManifestParse, MissingSectionsAndKeysAreEmpty) {
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("garbage\x00\xff\r\n[", 12),
+                                    QByteArray("[UPDATE]\r\nName=x\r\n")}) {
+        const orv::Manifest m = orv::parseManifest(bytes);
+        EXPECT_TRUE(m.set.isEmpty());
+        EXPECT_TRUE(m.msg.isEmpty());
+        EXPECT_TRUE(m.update.Version.isEmpty());
+        EXPECT_TRUE(m.update.HREF.isEmpty());
+    }
+}
+
+orv::UpdateInfo info(const char* type, const char* para, const char* wait, const char* run) {
+    orv::UpdateInfo u;
+    u.Type = type;
+    u.Para = para;
+    u.WAIT = wait;
+    u.RUN = run;
+    return u;
+}
+
+TEST(UpdaterCommandLine, BuiltFromTheUpdateRecord) {
+    auto c = orv::buildUpdaterCommand("/opt/orv", info("1", "", "", ""), "orvane", "tmp1A.tmp");
+    EXPECT_EQ(c.program, "/opt/orv/zelUpdate");
+    EXPECT_EQ(c.arguments, (QStringList{"-LEZ", "-T1", "-Eorvane", "-Utmp1A.tmp"}));
+    EXPECT_EQ(c.text(), "/opt/orv/zelUpdate -LEZ -T1 -Eorvane -Utmp1A.tmp");
+
+    c = orv::buildUpdaterCommand("/opt/orv/", info("2", "/s /q x", "0", "-"), "orvane", "t.tmp");
+    EXPECT_EQ(c.program, "/opt/orv/zelUpdate");
+    EXPECT_EQ(c.arguments,
+              (QStringList{"-LEZ", "-T2", "-Eorvane", "-Ut.tmp", "-P[/s$/q$x]", "-W0", "-R-"}));
+    // An empty Type leaves the number out; the updater then changes nothing.
+    c = orv::buildUpdaterCommand("/opt/orv", info("", "", "", ""), "orvane", "t.tmp");
+    EXPECT_EQ(c.arguments[1], "-T");
+}
+
+TEST(UpdaterCommandLine, TheUpdaterReadsBackWhatTheProgramWrote) {
+    using zelupdate::Options;
+    const auto parse = [](const orv::UpdaterCommand& c) {
+        return zelupdate::parseCommandLine(c.arguments.join(' ').toStdString());
+    };
+    // Three words in Para travel as one word and arrive as three, with a
+    // blank in front; a "$" of Para's own arrives as a blank.
+    auto r =
+        parse(orv::buildUpdaterCommand("/p", info("1", "/a /b /c", "", ""), "orvane", "t.tmp"));
+    ASSERT_EQ(r.status, zelupdate::ParsedCommandLine::Status::Ok);
+    EXPECT_EQ(r.options.params, " /a /b /c");
+    EXPECT_EQ(r.options.restart, Options::Restart::Program);  // RUN absent: the program again
+    r = parse(orv::buildUpdaterCommand("/p", info("1", "a$b", "", "-"), "orvane", "t.tmp"));
+    EXPECT_EQ(r.options.params, " a b");
+    EXPECT_EQ(r.options.restart, Options::Restart::None);
+    r = parse(orv::buildUpdaterCommand("/p", info("2", "", "0", "setup"), "orvane", "t.tmp"));
+    EXPECT_EQ(r.options.type, 2);
+    EXPECT_EQ(r.options.wait, 0);
+    EXPECT_EQ(r.options.run, "setup");
+    r = parse(orv::buildUpdaterCommand("/p", info("", "", "", ""), "orvane", "t.tmp"));
+    EXPECT_EQ(r.status, zelupdate::ParsedCommandLine::Status::Error);
+}
+
+TEST(UpdateDigests, UpperCaseHexOfTheKnownVectors) {
+    const orv::Digests d = orv::digestsOf(QByteArray("abc"));
+    EXPECT_EQ(d.MD5, "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(d.SHA1, "A9993E364706816ABA3E25717850C26C9CD0D89D");
+    EXPECT_EQ(d.SHA256, "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+}
+
+}  // namespace
