@@ -226,15 +226,21 @@ def seed_records(path):
     db.close()
 
 
-app = application()
-main = next(w for w in app if w.name.startswith("Orvane"))
-if PHASE == "declare":
-    declaration_run(app, main)
+def finish(app, main):
+    """Ends the program through its 退出 item, and says what was wrong."""
     click(find(main, "menu item", "报缴税"))
     click(find(app, "menu item", "退出"))
     for p in problems:
         print("drive:", p, file=sys.stderr)
     sys.exit(1 if problems else 0)
+
+
+app = application()
+main = next(w for w in app if w.name.startswith("Orvane"))
+
+if PHASE == "declare":
+    declaration_run(app, main)
+    finish(app, main)
 
 shot("main")
 check_names(main, "main window")
@@ -279,10 +285,4 @@ for i, (item, caption, picture) in enumerate(query_items):
     dialog(app, caption, present=False)
 
 copy_tax_runs(app, main)
-
-click(find(main, "menu item", "报缴税"))
-click(find(app, "menu item", "退出"))
-
-for p in problems:
-    print("drive:", p, file=sys.stderr)
-sys.exit(1 if problems else 0)
+finish(app, main)

@@ -37,6 +37,23 @@ void ClearUnlock::fail(Wizard& w, const QString& tips, bool retry) {
     retry_ = retry;
 }
 
+bool ClearUnlock::clear(Wizard& w, bool (CardAccess::*clearFile)(bool), int outcome,
+                        const QString& failedLog, const QString& failedText,
+                        const QString& doneLog) {
+    CardAccess& card = w.context().card;
+    if ((card.*clearFile)(false)) {
+        w.log(doneLog);
+        return true;
+    }
+    const QString sw = card.getSW();
+    if (!save(w, outcome)) return false;
+    w.log(failedLog + sw);
+    fail(w,
+         failedText + sw + QLatin1Char('\n') + texts::kUseClearHistory + texts::kOrContactService,
+         false);
+    return false;
+}
+
 void ClearUnlock::run(Wizard& w) {
     const WizardContext& c = w.context();
     CardAccess& card = c.card;
@@ -71,28 +88,11 @@ void ClearUnlock::run(Wizard& w) {
     w.log(texts::kEchoDoneLog);
     // From here the card is unlocked: a failed clear is for clearing the
     // card's history to finish, never for writing the record again.
-    if (!card.clearEF06(false)) {
-        sw = card.getSW();
-        if (!save(w, kInvoicesNotCleared)) return;
-        w.log(texts::kClearEF06FailedLog + sw);
-        fail(w,
-             texts::kClearInvoicesFailed + sw + QLatin1Char('\n') + texts::kUseClearHistory +
-                 texts::kOrContactService,
-             false);
+    if (!clear(w, &CardAccess::clearEF06, kInvoicesNotCleared, texts::kClearEF06FailedLog,
+               texts::kClearInvoicesFailed, texts::kClearEF06DoneLog) ||
+        !clear(w, &CardAccess::clearEF09, kDailyNotCleared, texts::kClearEF09FailedLog,
+               texts::kClearDailyFailed, texts::kClearEF09DoneLog))
         return;
-    }
-    w.log(texts::kClearEF06DoneLog);
-    if (!card.clearEF09(false)) {
-        sw = card.getSW();
-        if (!save(w, kDailyNotCleared)) return;
-        w.log(texts::kClearEF09FailedLog + sw);
-        fail(w,
-             texts::kClearDailyFailed + sw + QLatin1Char('\n') + texts::kUseClearHistory +
-                 texts::kOrContactService,
-             false);
-        return;
-    }
-    w.log(texts::kClearEF09DoneLog);
     if (!save(w, kSuccess)) return;
     w.ready(false);
     w.tips(texts::kUnlocked);

@@ -7,6 +7,7 @@
 
 namespace orv {
 
+class CardAccess;
 class Wizard;
 
 class ClearUnlock {
@@ -20,6 +21,9 @@ public:
 
 private:
     bool save(Wizard& w, int outcome);
+    // One clear with the counted records; its failure recorded and shown.
+    bool clear(Wizard& w, bool (CardAccess::*clearFile)(bool), int outcome,
+               const QString& failedLog, const QString& failedText, const QString& doneLog);
     void fail(Wizard& w, const QString& tips, bool retry);
 
     bool retry_ = false;
