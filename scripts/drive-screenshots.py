@@ -5,16 +5,19 @@ are (xdotool), and saves screenshots of single windows with their title
 bars (ImageMagick import). Fails when a control has no accessible name or
 an expected one cannot be found.
 
-    drive-screenshots.py OUTPUT_FOLDER   (run by scripts/screenshots)
+    drive-screenshots.py OUTPUT_FOLDER [PHASE]   (run by scripts/screenshots)
+
+PHASE "cards" (the default, with the server's scenario unlock): the main
+window, the four card grids, the settings dialogs, the about box, the
+invoice-check pages, the five query windows, then a copy-tax run to its
+clear-unlock, the next report on the unlocked card, and clearing the
+card's history. PHASE "declare" (scenario declare-12): a report with its
+declaration, the three amounts typed, the payment and the clear-unlock.
 
 The user manual (app/help/zelORV.html) shows pictures by the names saved
 here (scripts/screenshots --manual copies them into app/help/zelORV.files).
 A window that is added to the program gets its part below, and its picture
-a name the manual can use. Still to come, with the windows that show them:
-the copy-tax run in the wizard (reading, waiting for the server, the
-result), clear-unlock (its progress and "清零解锁成功！"), the amount inputs
-of the declaration, the clearing of card history, and the grid's export
-menu with the save dialog.
+a name the manual can use.
 """
 import os
 import subprocess
@@ -24,6 +27,7 @@ import time
 import pyatspi
 
 OUT = sys.argv[1]
+PHASE = sys.argv[2] if len(sys.argv) > 2 else "cards"
 NAMED_ROLES = {"push button", "menu item", "menu", "toggle button", "text", "check box",
                "radio button", "combo box", "page tab", "spin button"}
 problems = []
@@ -74,6 +78,7 @@ def click(a):
 
 
 MAIN = "^Orvane   "  # the main window's caption, as a pattern
+WIZARD = "^导航$"
 
 
 def window_id(title, timeout=20.0):
@@ -190,6 +195,91 @@ def dialog(app, name, present=True, timeout=30.0):
     raise SystemExit(f"drive: the window {name!r} did not {'open' if present else 'close'}")
 
 
+def tips(wizard, start, timeout=60.0):
+    """Waits until the wizard's progress text begins with `start`."""
+    deadline = time.time() + timeout
+    seen = ""
+    while time.time() < deadline:
+        try:
+            for a in walk(wizard):
+                if a.getRoleName() == "label" and a.name.startswith(start):
+                    return a
+                if a.getRoleName() == "label" and a.name:
+                    seen = a.name
+        except Exception:
+            pass
+        time.sleep(0.2)
+    raise SystemExit(f"drive: the wizard did not show {start!r} (last seen {seen!r})")
+
+
+def operation(app, main, menu, item):
+    click(find(main, "menu item", menu))
+    click(find(app, "menu item", item))
+    return dialog(app, "导航")
+
+
+def ok(wizard):
+    click(find(wizard, "push button", "确定"))
+
+
+def leave(app, wizard):
+    click(find(wizard, "push button", "取消"))
+    dialog(app, "导航", present=False)
+
+
+def copy_tax_runs(app, main):
+    wizard = operation(app, main, "报缴税", "抄报税")
+    shot("copytax-start", WIZARD)
+    ok(wizard)
+    tips(wizard, "清零解锁成功")
+    shot("copytax-unlocked", WIZARD)
+    check_names(wizard, "wizard after clear-unlock")
+    leave(app, wizard)
+
+    wizard = operation(app, main, "报缴税", "抄报税")
+    ok(wizard)
+    tips(wizard, "该卡已经清零解锁")
+    shot("copytax-already-unlocked", WIZARD)
+    leave(app, wizard)
+
+    wizard = operation(app, main, "卡信息", "清除卡内历史数据")
+    ok(wizard)
+    tips(wizard, "清除历史数据成功")
+    shot("clear-history", WIZARD)
+    leave(app, wizard)
+
+
+def declaration_run(app, main):
+    wizard = operation(app, main, "报缴税", "申报缴税")
+    ok(wizard)
+    tips(wizard, "抄报税成功，请继续申报缴税")
+    shot("declare-report-accepted", WIZARD)
+    ok(wizard)
+    tips(wizard, "请输入本期发生额")
+    ok(wizard)
+    tips(wizard, "其他销售收入")
+    shot("declare-amounts", WIZARD)
+    check_names(wizard, "wizard with the amount inputs")
+    type_into(find(wizard, "text", "本期发生额："), "12.345")
+    ok(wizard)
+    box = dialog(app, "错误")
+    shot("declare-amount-refused", "^错误$")
+    # Its one button reads "OK" or "确定", by the translations in use.
+    click(next(a for a in walk(box) if a.getRoleName() == "push button"))
+    dialog(app, "错误", present=False)
+    for name, amount in (("本期发生额：", "1000"), ("应税货物销售额：", "20.5"),
+                         ("应税服务销售额：", "0.01")):
+        type_into(find(wizard, "text", name), amount)
+    shot("declare-amounts-typed", WIZARD)
+    ok(wizard)
+    tips(wizard, "应纳税额56.78元")
+    shot("declare-tax", WIZARD)
+    ok(wizard)
+    tips(wizard, "清零解锁成功")
+    shot("declare-unlocked", WIZARD)
+    leave(app, wizard)
+
+
 def seed_records(path):
     """Records for the query windows to show, as the program stores them."""
     import random
@@ -233,9 +323,23 @@ def seed_records(path):
     db.close()
 
 
+def finish(app, main):
+    """Ends the program through its 退出 item, and says what was wrong."""
+    click(find(main, "menu item", "报缴税"))
+    click(find(app, "menu item", "退出"))
+    for p in problems:
+        print("drive:", p, file=sys.stderr)
+    sys.exit(1 if problems else 0)
+
+
 app = application()
 main = next(w for w in app if w.name.startswith("Orvane"))
 close_notice(app)
+
+if PHASE == "declare":
+    declaration_run(app, main)
+    finish(app, main)
+
 shot("main")
 check_names(main, "main window")
 
@@ -336,9 +440,5 @@ for i, (item, caption, picture) in enumerate(query_items):
     click(find(window, "push button", "退出"))
     dialog(app, caption, present=False)
 
-click(find(main, "menu item", "报缴税"))
-click(find(app, "menu item", "退出"))
-
-for p in problems:
-    print("drive:", p, file=sys.stderr)
-sys.exit(1 if problems else 0)
+copy_tax_runs(app, main)
+finish(app, main)

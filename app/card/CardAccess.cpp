@@ -12,6 +12,7 @@ namespace orv {
 namespace {
 constexpr qint32 kOk = 0x9000;
 constexpr int kAttempts = 4;
+constexpr qint64 kEventsIntervalMs = 15;
 const QString kRetryList = QStringLiteral("FFFF;FF7A;FF3F");
 
 // The object whose operation is running: the library calls back a plain
@@ -205,7 +206,14 @@ void ZEL_CALL CardAccess::onProgress(int32_t record, int32_t subRecord, int32_t*
     QByteArray* counts = self->activeCounts_;
     if (counts && record >= 1 && record <= counts->size())
         (*counts)[record - 1] = static_cast<char>(static_cast<uint8_t>(subRecord));
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    // The window is kept alive at a screen's pace, not at every record: a
+    // full card calls back thousands of times, and each pass over the
+    // event queue costs about as much as the APDU it follows.
+    if (QCoreApplication::instance() &&
+        (!self->eventsTimer_.isValid() || self->eventsTimer_.elapsed() >= kEventsIntervalMs)) {
+        self->eventsTimer_.start();
+        QCoreApplication::processEvents();
+    }
     if (self->hooks_.cancelRequested && self->hooks_.cancelRequested() && cancel) *cancel = 1;
 }
 
@@ -238,12 +246,23 @@ bool CardAccess::clear(decltype(&::ClearEF06) ZelLibrary::*fn, const QByteArray*
     return writeWithRetry([&] { return (lib_.*fn)(list, &CardAccess::onProgress); });
 }
 
+// Clearing all names every record a one-byte record number reaches: the
+// library's own default (200 invoice rolls, 100 days) would leave the days
+// after the 100th of a machine on the card. Records a sub-file does not
+// have answer 6A83 and are passed over.
+namespace {
+const QByteArray& everyRecord() {
+    static const QByteArray list(256, static_cast<char>(0xFF));
+    return list;
+}
+}  // namespace
+
 bool CardAccess::clearEF06(bool clearAll) {
-    return clear(&ZelLibrary::ClearEF06, clearAll ? nullptr : hooks_.ef06Counts);
+    return clear(&ZelLibrary::ClearEF06, clearAll ? &everyRecord() : hooks_.ef06Counts);
 }
 
 bool CardAccess::clearEF09(bool clearAll) {
-    return clear(&ZelLibrary::ClearEF09, clearAll ? nullptr : hooks_.ef09Counts);
+    return clear(&ZelLibrary::ClearEF09, clearAll ? &everyRecord() : hooks_.ef09Counts);
 }
 
 }  // namespace orv

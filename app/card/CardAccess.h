@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -83,6 +84,7 @@ private:
     bool reportedMissing_ = false;
     ProgressHooks hooks_;
     QByteArray* activeCounts_ = nullptr;
+    QElapsedTimer eventsTimer_;  // since the progress callback last let events run
 };
 
 }  // namespace orv

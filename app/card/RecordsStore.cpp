@@ -46,11 +46,14 @@ std::pair<QString, QString> period(const CardData& c) {
 }  // namespace
 
 // Commits when told to; rolls back otherwise, whatever way the scope ends.
+// Within a batch it is the batch's: its commit and roll-back are the
+// batch's to do.
 class RecordsStore::Transaction {
 public:
-    explicit Transaction(QSqlDatabase& db) : db_(db), open_(db.transaction()) {}
+    explicit Transaction(RecordsStore& store)
+        : db_(store.db_), joined_(store.batchOpen_), open_(joined_ || db_.transaction()) {}
     ~Transaction() {
-        if (open_) db_.rollback();
+        if (open_ && !joined_) db_.rollback();
     }
     // False, with `error` set, when the transaction did not begin.
     bool ok(QString* error) const {
@@ -59,6 +62,7 @@ public:
     }
     bool commit(QString* error) {
         open_ = false;
+        if (joined_) return true;
         if (db_.commit()) return true;
         if (error) *error = db_.lastError().text();
         db_.rollback();
@@ -67,8 +71,35 @@ public:
 
 private:
     QSqlDatabase& db_;
+    const bool joined_;
     bool open_;
 };
+
+RecordsStore::Batch::Batch(RecordsStore& store, CardData& card)
+    : store_(store), card_(card), rID_(card.rID), open_(store.db_.transaction()) {
+    store_.batchOpen_ = open_;
+}
+
+RecordsStore::Batch::~Batch() {
+    if (!open_) return;
+    store_.db_.rollback();
+    store_.batchOpen_ = false;
+    card_.rID = rID_;
+}
+
+bool RecordsStore::Batch::commit(QString* error) {
+    if (!open_) {
+        if (error && error->isEmpty()) *error = store_.db_.lastError().text();
+        return false;
+    }
+    open_ = false;
+    store_.batchOpen_ = false;
+    if (store_.db_.commit()) return true;
+    if (error) *error = store_.db_.lastError().text();
+    store_.db_.rollback();
+    card_.rID = rID_;
+    return false;
+}
 
 bool RecordsStore::insertOperation(CardData& c, const char* resultColumn, int result,
                                    bool withPeriod, bool amounts, QString* error) {
@@ -184,7 +215,7 @@ bool RecordsStore::saveEf09(const CardData& c, const QString& nsrmc, QString* er
 }
 
 bool RecordsStore::SaveCBS(CardData& c, int result, QString* error) {
-    Transaction t(db_);
+    Transaction t(*this);
     if (!t.ok(error)) return false;
     const qint64 previous = c.rID;
     const QString nsrmc = card::parseEf02(c.ef02).dwmc;
@@ -216,10 +247,10 @@ bool RecordsStore::SaveQLJS(CardData& c, int result, QString* error) {
 }
 
 bool RecordsStore::SaveEf01(CardData& c, QString* error) {
-    Transaction t(db_);
+    Transaction t(*this);
     if (!t.ok(error)) return false;
     const qint64 previous = c.rID;
-    bool ok = c.rID != -1 || SaveQLJS(c, 2, error);
+    bool ok = SaveQLJS(c, 2, error);
     if (ok && !c.ef01.isEmpty()) {
         // Finalized before the commit.
         RowInsert insert(db_, "ef01",

@@ -28,9 +28,27 @@ public:
     bool SaveSBJS(CardData& card, int result, QString* error = nullptr);
     // jg3 into the current row or a new one.
     bool SaveQLJS(CardData& card, int result, QString* error = nullptr);
-    // One ef01 row per monitoring record (after a new row with jg3 = 2 when
-    // the operation has none yet).
+    // One ef01 row per monitoring record, and jg3 = 2 (stored, not yet
+    // written to the card) in the current row or a new one.
     bool SaveEf01(CardData& card, QString* error = nullptr);
+
+    // Writers run while a batch is open form one transaction with it:
+    // nothing of them stays unless commit() succeeds, and card.rID is then
+    // back at its value when the batch began.
+    class Batch {
+    public:
+        Batch(RecordsStore& store, CardData& card);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        bool commit(QString* error);
+
+    private:
+        RecordsStore& store_;
+        CardData& card_;
+        qint64 rID_;
+        bool open_;
+    };
 
 private:
     class Transaction;
@@ -46,6 +64,7 @@ private:
     QSqlDatabase db_;
     const Clock& clock_;
     RowInsert::Binding binding_;
+    bool batchOpen_ = false;
 };
 
 }  // namespace orv

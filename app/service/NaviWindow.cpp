@@ -3,11 +3,15 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "service/OperationTexts.h"
+#include "shell/MessageBox.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.
@@ -62,6 +66,10 @@ NaviWindow::NaviWindow(WizardContext context, QWidget* parent) : QDialog(parent)
         txtJE_[i] = new QLineEdit(this);
         txtJE_[i]->setObjectName(QLatin1String(kInputNames[i][1]));
         txtJE_[i]->setAccessibleName(kInputCaptions[i]);
+        // Amounts are typed as digits; no input method composes text here.
+        txtJE_[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
+        txtJE_[i]->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+        txtJE_[i]->installEventFilter(this);
         lblInput_[i]->setBuddy(txtJE_[i]);
         lblInput_[i]->hide();
         txtJE_[i]->hide();
@@ -93,6 +101,7 @@ NaviWindow::NaviWindow(WizardContext context, QWidget* parent) : QDialog(parent)
     wizard_ = std::make_unique<Wizard>(std::move(context), view);
     connect(cmdOK_, &QPushButton::clicked, wizard_.get(), &Wizard::ok);
     connect(cmdCancel_, &QPushButton::clicked, wizard_.get(), &Wizard::cancel);
+    wizard_->setFlows(&flows_);
 }
 
 NaviWindow::~NaviWindow() {
@@ -140,6 +149,59 @@ void NaviWindow::closeWizard() {
     if (closed_) return;
     closed_ = true;
     QDialog::reject();
+}
+
+void NaviWindow::showAmountInputs(const AmountInputs& inputs) {
+    QLineEdit* first = nullptr;
+    for (int i = 0; i < kAmountInputs; ++i) {
+        lblInput_[i]->setText(inputs.captions[i]);
+        lblInput_[i]->setAccessibleName(inputs.captions[i]);
+        txtJE_[i]->setAccessibleName(inputs.captions[i]);
+        txtJE_[i]->setText(QStringLiteral("0"));
+        lblInput_[i]->setVisible(inputs.shown[i]);
+        txtJE_[i]->setVisible(inputs.shown[i]);
+        if (inputs.shown[i] && !first) first = txtJE_[i];
+    }
+    if (first) {
+        first->setFocus();
+        first->selectAll();
+    }
+}
+
+void NaviWindow::hideAmountInputs() {
+    for (int i = 0; i < kAmountInputs; ++i) {
+        lblInput_[i]->hide();
+        txtJE_[i]->hide();
+    }
+}
+
+QString NaviWindow::amountText(int input) const {
+    return input >= 0 && input < kAmountInputs ? txtJE_[input]->text() : QString();
+}
+
+void NaviWindow::focusAmountInput(int input) {
+    if (input < 0 || input >= kAmountInputs) return;
+    txtJE_[input]->setFocus();
+    txtJE_[input]->selectAll();
+}
+
+void NaviWindow::showError(const QString& text) {
+    MessageBox::show(this, text, texts::kErrorCaption, MessageBox::Icon::Exclamation);
+}
+
+bool NaviWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Editing that inserts no text (select all, copy, cut, undo) is the
+        // user's; what would put a character in goes through the filter.
+        for (QKeySequence::StandardKey k :
+             {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Undo,
+              QKeySequence::Redo})
+            if (key->matches(k)) return false;
+        for (QLineEdit* input : txtJE_)
+            if (watched == input) return !amountKeyAllowed(key->text());
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void NaviWindow::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "service/OperationFlows.h"
 #include "service/Wizard.h"
 #include "service/WizardView.h"
 
@@ -31,6 +32,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The amount inputs' keystroke filter.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showTips(const QString& text) override;
@@ -39,6 +42,11 @@ private:
     void playAnimation() override;
     void stopAnimation() override;
     void closeWizard() override;
+    void showAmountInputs(const AmountInputs& inputs) override;
+    void hideAmountInputs() override;
+    QString amountText(int input) const override;
+    void focusAmountInput(int input) override;
+    void showError(const QString& text) override;
 
     QLabel* picLeft_;
     QLabel* lblTips_;
@@ -48,6 +56,7 @@ private:
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
     QMovie* movie_ = nullptr;
+    OperationFlows flows_;
     std::unique_ptr<Wizard> wizard_;
     bool closed_ = false;
 };

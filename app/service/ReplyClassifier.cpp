@@ -1,5 +1,7 @@
 #include "service/ReplyClassifier.h"
 
+#include <QRegularExpression>
+
 #include "card/CardData.h"
 #include "card/RecordsStore.h"
 #include "service/Requests.h"
@@ -11,6 +13,17 @@ namespace orv {
 
 namespace {
 constexpr int kMonitorRecordChars = 74;
+}  // namespace
+
+bool wholeMonitoringRecords(const QString& data) {
+    static const QRegularExpression records(
+        QStringLiteral("^[0-9A-Fa-f]{74}(##[0-9A-Fa-f]{74})*$"));
+    return records.match(data).hasMatch();
+}
+
+bool ReplyClassifier::storeMonitoring(const QString& data, QString* error) {
+    card_.ef01 = data;
+    return store_.SaveEf01(card_, error);
 }
 
 bool ReplyClassifier::abnormal(int step) {
@@ -28,7 +41,7 @@ bool ReplyClassifier::classify(const wire::Reply& reply, QString* error) {
     if (type == QLatin1String("Q2")) return q2(reply);
     if (type == QLatin1String("S2")) return s2(reply, error);
     if (type == QLatin1String("K2")) return k2(reply, error);
-    if (type == QLatin1String("K4")) return k4(reply);
+    if (type == QLatin1String("K4")) return k4(reply, error);
     return abnormal(34);
 }
 
@@ -51,9 +64,15 @@ bool ReplyClassifier::s2(const wire::Reply& r, QString* error) {
     card_.statusText = r.trimmedField(70, 60);
     card_.resultText = r.trimmedField(130, 80);
     if (r.integerField(220, 15) != 0) {
-        card_.ef01 = r.field(235, kMonitorRecordChars);
+        // Nothing of a record the card could not take is kept or written.
+        const QString record = r.field(235, kMonitorRecordChars);
+        if (!wholeMonitoringRecords(record)) return abnormal(31);
         run_.step = 4;
-        return store_.SaveEf01(card_, error);
+        // The record means the report was accepted: the report is kept as
+        // any other accepted one, with the record under the same row.
+        RecordsStore::Batch batch(store_, card_);
+        return store_.SaveCBS(card_, 1, error) && storeMonitoring(record, error) &&
+               batch.commit(error);
     }
     if (card_.resultText == QLatin1String("0")) {
         card_.joinS1(2);
@@ -78,10 +97,12 @@ bool ReplyClassifier::k2(const wire::Reply& r, QString* error) {
     card_.statusText = r.trimmedField(85, 60);
     card_.resultText = r.trimmedField(145, 80);
     if (r.integerField(235, 15) != 0) {
+        const QString record = r.field(250, kMonitorRecordChars);
+        if (!wholeMonitoringRecords(record)) return abnormal(33);
         run_.step = 20;
-        if (!store_.SaveSBJS(card_, 1, error)) return false;
-        card_.ef01 = r.field(250, kMonitorRecordChars);
-        return store_.SaveEf01(card_, error);
+        RecordsStore::Batch batch(store_, card_);
+        return store_.SaveSBJS(card_, 1, error) && storeMonitoring(record, error) &&
+               batch.commit(error);
     }
     if (!card_.statusText.isEmpty()) {
         run_.step = 21;
@@ -92,7 +113,7 @@ bool ReplyClassifier::k2(const wire::Reply& r, QString* error) {
     return true;
 }
 
-bool ReplyClassifier::k4(const wire::Reply& r) {
+bool ReplyClassifier::k4(const wire::Reply& r, QString* error) {
     run_.step = 9;
     card_.ywlx = r.field(70, 2);
     card_.yhlx = r.field(72, 1);
@@ -103,8 +124,10 @@ bool ReplyClassifier::k4(const wire::Reply& r) {
         card_.replyData =
             trimSpaces(r.field(253, static_cast<int>(qMin<qint64>(length, wire::kMaxReply))));
     if (card_.ywlx == QLatin1String("05") && length >= 1) {
+        // The reply data is the monitoring data that clear-unlock writes.
+        if (!wholeMonitoringRecords(card_.replyData)) return abnormal(32);
         run_.step = 10;
-        return true;
+        return storeMonitoring(card_.replyData, error);
     }
     if (card_.ywlx == QLatin1String("03")) {
         card_.nsje = r.decimalField(73, 15);

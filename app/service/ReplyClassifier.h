@@ -15,6 +15,10 @@ class RecordsStore;
 class RequestBuilder;
 struct RunState;
 
+// Monitoring data the card can take: one or more records of 74 hex
+// characters, "##" between records.
+bool wholeMonitoringRecords(const QString& data);
+
 class ReplyClassifier {
 public:
     ReplyClassifier(CardData& card, RunState& run, RequestBuilder& builder, RecordsStore& store)
@@ -31,8 +35,11 @@ private:
     bool q2(const wire::Reply& r);
     bool s2(const wire::Reply& r, QString* error);
     bool k2(const wire::Reply& r, QString* error);
-    bool k4(const wire::Reply& r);
+    bool k4(const wire::Reply& r, QString* error);
     bool abnormal(int step);
+    // Keeps the monitoring data for clear-unlock: the records go to ef01,
+    // the operation row says they are stored but not yet written (jg3 = 2).
+    bool storeMonitoring(const QString& data, QString* error);
 
     CardData& card_;
     RunState& run_;

@@ -71,12 +71,14 @@ public:
     // True while the buttons are enabled and the wizard waits for the user.
     bool idle() const { return idle_; }
     bool cancelRequested() const { return cancelFlag_; }
+    void clearCancel() { cancelFlag_ = false; }
     bool closing() const { return closing_; }
 
     // For the flows.
     const WizardContext& context() const { return ctx_; }
     RunState& run() { return run_; }
     RequestBuilder& builder() { return builder_; }
+    RecordsStore& store() { return store_; }
     ServerSession& session() { return session_; }
     WizardView& view() { return view_; }
     void tips(const QString& text);

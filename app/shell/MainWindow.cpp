@@ -168,9 +168,12 @@ void MainWindow::buildMenus() {
         return m;
     };
     QMenu* tax = menu("mnuTax", QStringLiteral("报缴税"));
-    addItem(tax, QStringLiteral("mnuCBS"), QStringLiteral("抄报税"));
-    addItem(tax, QStringLiteral("mnuSBJS"), QStringLiteral("申报缴税"));
-    addItem(tax, QStringLiteral("mnuQLJS"), QStringLiteral("清零解锁"));
+    addItem(tax, QStringLiteral("mnuCBS"), QStringLiteral("抄报税"),
+            [this] { operationCommand(5); });
+    addItem(tax, QStringLiteral("mnuSBJS"), QStringLiteral("申报缴税"),
+            [this] { operationCommand(5); });
+    addItem(tax, QStringLiteral("mnuQLJS"), QStringLiteral("清零解锁"),
+            [this] { operationCommand(5); });
     tax->addSeparator();
     addItem(tax, QStringLiteral("mnuExit"), QStringLiteral("退出"), [this] { close(); });
 
@@ -184,7 +187,8 @@ void MainWindow::buildMenus() {
     addItem(card, QStringLiteral("mnuRJYJL"), QStringLiteral("日交易记录"),
             [this] { cardCommand(4); });
     card->addSeparator();
-    addItem(card, QStringLiteral("mnuClearIC"), QStringLiteral("清除卡内历史数据"));
+    addItem(card, QStringLiteral("mnuClearIC"), QStringLiteral("清除卡内历史数据"),
+            [this] { operationCommand(7); });
 
     QMenu* query = menu("mnuCX", QStringLiteral("查询"));
     addItem(query, QStringLiteral("mnuCXCBS"), QStringLiteral("抄报税记录"),
@@ -354,14 +358,22 @@ void MainWindow::showGrid() {
     content_->setCurrentWidget(grid1_);
 }
 
+bool MainWindow::readerReady() {
+    ShowStatus(false);
+    if (program_.readerConnected) return true;
+    MessageBox::show(this, QStringLiteral("读卡器未连接，请检查后重试。"), QStringLiteral("提示"),
+                     MessageBox::Icon::Information);
+    return false;
+}
+
+void MainWindow::operationCommand(int mode) {
+    showBackground();
+    if (readerReady()) runWizard(mode);
+}
+
 void MainWindow::cardCommand(int kind) {
     hideWeb();
-    ShowStatus(false);
-    if (!program_.readerConnected) {
-        MessageBox::show(this, QStringLiteral("读卡器未连接，请检查后重试。"),
-                         QStringLiteral("提示"), MessageBox::Icon::Information);
-        return;
-    }
+    if (!readerReady()) return;
     shownRows_ = kind == 1 ? 2 : kind == 2 ? 25 : 0;
     runWizard(kind);
     const CardData& c = program_.currentCard;

@@ -77,6 +77,11 @@ private:
     void showGrid();
 
     void cardCommand(int kind);
+    // Copy-tax reporting (mode 5) or clearing the card's history (mode 7):
+    // the wizard runs; nothing is shown afterwards.
+    void operationCommand(int mode);
+    // Probes the reader; false (after saying so) when none answers.
+    bool readerReady();
     void queryCommand(int kind);
     void runWizard(int mode);
     WizardContext wizardContext();

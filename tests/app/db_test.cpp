@@ -136,6 +136,47 @@ TEST_F(DbTest, DeclarationThenMonitoringThenUnlockShareOneRow) {
     EXPECT_EQ(count("ef01", QStringLiteral("cbid=%1").arg(c.rID)), 1);
 }
 
+TEST_F(DbTest, MonitoringDataMarksItsRowAsNotYetWritten) {
+    orv::CardData c = cardFrom(cardsim::realisticSpec());
+    c.ef01 = QString(74, 'D');
+    ASSERT_TRUE(store().SaveCBS(c, 1));
+    ASSERT_TRUE(store().SaveEf01(c));
+    EXPECT_EQ(scalar("select jg1 || ' ' || jg3 from sbjs").toString(), "1 2");
+}
+
+TEST_F(DbTest, BatchCommitsItsWritersTogetherOrNothing) {
+    orv::RecordsStore s(db_.db(), clock_);
+    orv::CardData c = cardFrom(cardsim::realisticSpec());
+    c.ef01 = QString(74, 'E');
+    {
+        orv::RecordsStore::Batch batch(s, c);
+        ASSERT_TRUE(s.SaveCBS(c, 1));
+        ASSERT_TRUE(s.SaveEf01(c));
+        QString error;
+        ASSERT_TRUE(batch.commit(&error)) << error.toStdString();
+    }
+    EXPECT_EQ(count("sbjs"), 1);
+    EXPECT_EQ(count("ef01", QStringLiteral("cbid=%1").arg(c.rID)), 1);
+
+    // The second writer fails: the first one's rows go too, rID is as before.
+    QSqlQuery(RecordsDb::connection()).exec("drop table ef01");
+    const qint64 before = c.rID;
+    {
+        orv::RecordsStore::Batch batch(s, c);
+        ASSERT_TRUE(s.SaveCBS(c, 1));
+        EXPECT_NE(c.rID, before);
+        QString error;
+        EXPECT_FALSE(s.SaveEf01(c, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_EQ(c.rID, before);
+    EXPECT_EQ(count("sbjs"), 1);
+    EXPECT_EQ(count("ef09"), 62);
+    // Writers after the batch have transactions of their own again.
+    EXPECT_TRUE(s.SaveCBS(c, 2));
+    EXPECT_EQ(count("sbjs"), 2);
+}
+
 TEST_F(DbTest, UpdatingAVanishedRowIsAnError) {
     orv::CardData c = cardFrom(cardsim::realisticSpec());
     c.rID = 99;

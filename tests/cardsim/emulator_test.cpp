@@ -79,6 +79,32 @@ TEST_F(EmulatorTest, MonitoringRecordsNeedTheApplication) {
     EXPECT_EQ(orv::hex::encode(emu_.card().monitor[0]), record);
 }
 
+TEST_F(EmulatorTest, AnAcceptedMonitoringRecordUnlocksTheSummaries) {
+    const std::string record(74, 'B');
+    openApp();
+    EXPECT_EQ(run(emu_, "C0E8000024" + record.substr(2)), "6700");  // refused: no unlock
+    EXPECT_EQ(emu_.card().files.at(0xEF04).records[0][0], 0x01);
+    EXPECT_EQ(run(emu_, "C0E8000025" + record), "9000");
+    const auto summaries = emu_.card().files.at(0xEF04).records;
+    EXPECT_EQ(summaries[0][0], 0x00);
+    EXPECT_EQ(summaries[1][0], 0x00);
+    EXPECT_EQ(summaries[2], Bytes(220, 0xFF));  // the blank tail stays blank
+    // Nothing else of the card changes.
+    cardsim::Card expected = card_;
+    for (Bytes& r : expected.files.at(0xEF04).records)
+        if (r[0] == 0x01) r[0] = 0x00;
+    for (const auto& [fid, f] : expected.files) {
+        EXPECT_EQ(emu_.card().files.at(fid).records, f.records) << fid;
+        EXPECT_EQ(emu_.card().files.at(fid).data, f.data) << fid;
+    }
+
+    emu_.setCard(card_);
+    emu_.setUnlockOnMonitor(false);
+    openApp();
+    EXPECT_EQ(run(emu_, "C0E8000025" + record), "9000");
+    EXPECT_EQ(emu_.card().files.at(0xEF04).records[0][0], 0x01);
+}
+
 TEST_F(EmulatorTest, FaultsReplaceRepliesAndPullTheCard) {
     cardsim::Faults f;
     ASSERT_TRUE(f.parse("at=2:6985"));

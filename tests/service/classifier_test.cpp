@@ -84,6 +84,56 @@ TEST_F(ClassifierTest, S2WithMonitoringRecordGoesToClearUnlockBeforeAnythingElse
     EXPECT_EQ(scalar("select jg3 from sbjs"), 2);
 }
 
+// Regression: a report answered with the monitoring record left no trace of
+// itself: jg1 stayed 0 and none of the card's data was kept.
+TEST_F(ClassifierTest, ReportAcceptedWithTheMonitoringRecordIsKept) {
+    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, QString(74, 'C')}})), 4);
+    EXPECT_EQ(scalar("select count(*) from sbjs"), 1);
+    EXPECT_EQ(scalar("select jg1 * 10 + jg3 from sbjs"), 12);
+    EXPECT_EQ(scalar("select count(*) from ef04"), 2);
+    EXPECT_EQ(scalar("select count(*) from ef06"), 2 * 3);
+    EXPECT_EQ(scalar("select count(*) from ef09"), 2 * 31);
+    EXPECT_EQ(scalar("select count(*) from ef01 where cbid = (select id from sbjs)"), 1);
+}
+
+// Regression: monitoring data the card cannot take reached clear-unlock.
+TEST_F(ClassifierTest, MonitoringDataThatIsNoWholeHexRecordsIsRefused) {
+    const QString notHex = "XYZ" + QString(71, 'A');
+    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, notHex}})), 31);
+    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, QString(70, 'A')}})), 31);  // cut short
+    EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, notHex}})), 33);
+    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+    for (const QString& data : {QString(73, 'A'), QString(74, 'A') + "#" + QString(74, 'B'),
+                                QString(74, 'A') + "##", QString(148, 'A'), notHex}) {
+        EXPECT_EQ(
+            classify(reply("K4", {{70, "05"}, {238, QString::number(data.size())}, {253, data}})),
+            32)
+            << data.toStdString();
+        EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
+    }
+    EXPECT_EQ(scalar("select count(*) from sbjs"), 0);
+    EXPECT_EQ(scalar("select count(*) from ef01"), 0);
+    EXPECT_TRUE(orv::wholeMonitoringRecords(QString(74, 'a')));
+    EXPECT_FALSE(orv::wholeMonitoringRecords(QString()));
+}
+
+// Regression: a K4 of business type 05 went to clear-unlock with nothing to
+// write, so the card stayed locked and jg3 said the write failed.
+TEST_F(ClassifierTest, K4Of05KeepsItsDataAsTheMonitoringRecords) {
+    const QString first(74, '1'), second(74, '2');
+    const QString data = first + "##" + second;
+    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, QString::number(data.size())}, {253, data}})),
+              10);
+    EXPECT_EQ(card_.ef01, data);
+    EXPECT_EQ(scalar("select jg3 from sbjs"), 2);
+    QSqlQuery q(RecordsDb::connection());
+    ASSERT_TRUE(q.exec("select dat from ef01 order by id"));
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString();
+    EXPECT_EQ(rows, (QStringList{first, second}));
+}
+
 TEST_F(ClassifierTest, S2AskingForTheDetailBuildsTheSecondReport) {
     EXPECT_EQ(classify(reply("S2", {{130, "0"}, {220, "0"}})), 5);
     EXPECT_EQ(card_.s1, card_.ef04 + "#" + card_.ef06 + "#" + card_.ef09);
@@ -109,7 +159,8 @@ TEST_F(ClassifierTest, S2ResultTextEndsTheReportSuccessfully) {
 TEST_F(ClassifierTest, K2Branches) {
     const QString record(74, 'D');
     EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, record}})), 20);
-    EXPECT_EQ(scalar("select jg2 || jg3 from sbjs"), 10);  // jg3 is clear-unlock's to set
+    // Stored, not yet written: clear-unlock sets the outcome.
+    EXPECT_EQ(scalar("select jg2 || jg3 from sbjs"), 12);
     EXPECT_EQ(scalar("select count(*) from ef01"), 1);
 
     card_.rID = -1;
@@ -121,8 +172,9 @@ TEST_F(ClassifierTest, K2Branches) {
 }
 
 TEST_F(ClassifierTest, K4Branches) {
-    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, "3"}, {253, "abc"}})), 10);
-    EXPECT_EQ(card_.replyData, "abc");
+    const QString record(74, 'F');
+    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, "74"}, {253, record}})), 10);
+    EXPECT_EQ(card_.replyData, record);
     EXPECT_EQ(classify(reply("K4", {{70, "03"}, {72, "1"}, {73, "123.45"}, {148, "应纳税额"}})),
               11);
     EXPECT_DOUBLE_EQ(card_.nsje, 123.45);
@@ -151,7 +203,7 @@ TEST_F(ClassifierTest, ReplyTextsAreTrimmedOfSpacesOnly) {
     EXPECT_EQ(scalar("select jg1 from sbjs order by id desc"), 2);
     EXPECT_EQ(classify(reply("S2", {{130, "\t0\t"}})), 7);
     EXPECT_EQ(card_.resultText, "\t0\t");
-    EXPECT_EQ(classify(reply("K4", {{70, "05"}, {238, "4"}, {253, "\tab "}})), 10);
+    EXPECT_EQ(classify(reply("K4", {{70, "12"}, {238, "4"}, {253, "\tab "}})), 13);
     EXPECT_EQ(card_.replyData, "\tab");
 }
 

@@ -52,6 +52,11 @@ public:
     void playAnimation() override { playing = true; }
     void stopAnimation() override { playing = false; }
     void closeWizard() override { closed = true; }
+    void showAmountInputs(const orv::AmountInputs&) override {}
+    void hideAmountInputs() override {}
+    QString amountText(int) const override { return {}; }
+    void focusAmountInput(int) override {}
+    void showError(const QString&) override {}
     QString last() const { return tips.isEmpty() ? QString() : tips.last(); }
 };
 
@@ -353,7 +358,8 @@ TEST_F(SessionTest, StepsThatCarryAMonitoringRecordRunClearUnlock) {
     w.send();
     ASSERT_TRUE(waitFor([&] { return flows_.unlocks == 1; }));
     EXPECT_EQ(w.run().step, 10);
-    EXPECT_EQ(data_.replyData.size(), 74);
+    EXPECT_EQ(data_.replyData.size(), 74 + 2 + 74);
+    EXPECT_EQ(data_.ef01, data_.replyData);
 }
 
 }  // namespace

@@ -170,7 +170,85 @@ TEST_F(TaxSimTest, Declare05UnlocksStraightAway) {
     ASSERT_EQ(c.report(sim.port()), 7);
     c.builder.buildDeclarationQuery();
     EXPECT_EQ(c.send(sim.port()), 10);
-    EXPECT_EQ(c.card.replyData.size(), 74);
+    // Two records, joined by "##" as the server joins them.
+    EXPECT_EQ(c.card.replyData.size(), 74 + 2 + 74);
+    EXPECT_EQ(c.card.ef01, c.card.replyData);
+}
+
+TEST_F(TaxSimTest, DeclarationsThatTakeTwoOrThreeAmounts) {
+    struct Case {
+        const char *scenario, *yhlx, *ywlx, *declared;
+    };
+    for (const Case& k : {Case{"declare-13", "4", "13", "0.00#0.00#0.00#0.00#0.00#0.00"},
+                          Case{"declare-11", "1", "11", "0.00#0.00#0.00"}}) {
+        SCOPED_TRACE(k.scenario);
+        orvtest::TempDir dir;
+        TaxSim sim(dir, k.scenario);
+        ClientRun c(dir);
+        ASSERT_EQ(c.report(sim.port()), 7);
+        c.builder.buildDeclarationQuery();
+        c.run.declarationKind = 1;
+        ASSERT_EQ(c.send(sim.port()), 14);
+        EXPECT_EQ(c.card.yhlx, k.yhlx);
+        EXPECT_EQ(c.card.ywlx, k.ywlx);
+        c.builder.buildDeclaration();
+        c.run.declarationKind = 2;
+        EXPECT_EQ(c.send(sim.port()), 11);
+        c.builder.buildPayment();
+        EXPECT_EQ(c.send(sim.port()), 20);
+        expectAllValid(sim, 6);
+        EXPECT_EQ(sim.lines()[4]["declaration"].toString(), k.declared);
+    }
+}
+
+TEST_F(TaxSimTest, BadRecordIsNoHexMonitoringRecord) {
+    TaxSim sim(dir_, "bad-record");
+    ClientRun c(dir_);
+    EXPECT_EQ(c.report(sim.port()), 31);
+    expectAllValid(sim, 3);
+}
+
+// A fault at one request of the flow; the requests before it are answered
+// as the scenario answers them.
+TEST_F(TaxSimTest, FaultAtTheNthRequestOnly) {
+    struct Case {
+        const char* fault;
+        int step;
+    };
+    for (const Case& k : {Case{"garbage:3", 34}, Case{"short:2", 34}, Case{"close:3", 34}}) {
+        SCOPED_TRACE(k.fault);
+        orvtest::TempDir dir;
+        TaxSim sim(dir, "unlock", k.fault);
+        ClientRun c(dir);
+        EXPECT_EQ(c.report(sim.port()), k.step);
+        const int at = QString(k.fault).section(':', 1).toInt();
+        expectAllValid(sim, at);
+    }
+    orvtest::TempDir dir;
+    TaxSim sim(dir, "unlock", "silent:2");
+    ClientRun c(dir);
+    c.builder.buildSerialRequest();
+    EXPECT_EQ(c.send(sim.port()), 2);
+    const Exchange e = exchange(sim.port(), c.run.outgoing, 300);
+    EXPECT_EQ(e.state, ReplyAccumulator::State::Incomplete);
+}
+
+TEST_F(TaxSimTest, RefuseStopsListeningBeforeTheNthRequest) {
+    TaxSim sim(dir_, "unlock", "refuse:2");
+    ClientRun c(dir_);
+    c.builder.buildSerialRequest();
+    EXPECT_EQ(c.send(sim.port()), 2);
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, sim.port());
+    EXPECT_FALSE(s.waitForConnected(3000));
+    EXPECT_EQ(s.error(), QAbstractSocket::ConnectionRefusedError);
+
+    orvtest::TempDir dir;
+    TaxSim first(dir, "unlock", "refuse:1");
+    EXPECT_NE(first.port(), 0);
+    QTcpSocket t;
+    t.connectToHost(QHostAddress::LocalHost, first.port());
+    EXPECT_FALSE(t.waitForConnected(3000));
 }
 
 TEST_F(TaxSimTest, SplitRepliesAreGatheredWhole) {

@@ -9,8 +9,8 @@
 namespace orvtest {
 
 void useSerialSimulator(const std::string& image, const std::string& log) {
-    for (const char* v :
-         {"ZELSIM_PORTS", "ZELSIM_INITTYPE", "ZELSIM_STATUS", "ZELSIM_CODES", "ZELSIM_FAULTS"})
+    for (const char* v : {"ZELSIM_PORTS", "ZELSIM_INITTYPE", "ZELSIM_STATUS", "ZELSIM_CODES",
+                          "ZELSIM_FAULTS", "ZELSIM_NO_UNLOCK"})
         unsetenv(v);
     setenv("ZELSIM_CARD", image.c_str(), 1);
     setenv("ZELSIM_LOG", log.c_str(), 1);

@@ -10,10 +10,11 @@
 
 namespace orvtest {
 
-TaxSim::TaxSim(const TempDir& dir, const QString& scenario)
+TaxSim::TaxSim(const TempDir& dir, const QString& scenario, const QString& fault)
     : log_(QString::fromStdString(dir.file("taxsim.jsonl"))) {
-    port_ = startListening(proc_, QString::fromStdString(binDir() + "/taxsim"),
-                           {"--port", "0", "--scenario", scenario, "--log", log_});
+    QStringList args{"--port", "0", "--scenario", scenario, "--log", log_};
+    if (!fault.isEmpty()) args << "--fault" << fault;
+    port_ = startListening(proc_, QString::fromStdString(binDir() + "/taxsim"), args);
 }
 
 TaxSim::~TaxSim() {

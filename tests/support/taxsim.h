@@ -13,7 +13,8 @@ namespace orvtest {
 
 class TaxSim {
 public:
-    TaxSim(const TempDir& dir, const QString& scenario);
+    // `fault`: "KIND:N" for a fault at the N-th request (taxsim --fault).
+    TaxSim(const TempDir& dir, const QString& scenario, const QString& fault = {});
     ~TaxSim();
     TaxSim(const TaxSim&) = delete;
     TaxSim& operator=(const TaxSim&) = delete;

@@ -25,8 +25,9 @@ public:
     void insert();
     // Pulls the card and waits until pcscd reports it gone.
     void remove();
-    // Waits (bounded) until the reader reports the card present or absent.
-    bool waitFor(bool present);
+    // Waits (bounded: `polls` times up to 200 ms) until the reader reports
+    // the card present or absent.
+    bool waitFor(bool present, int polls = 50);
 
 private:
     int slot_;

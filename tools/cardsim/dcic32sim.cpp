@@ -11,6 +11,8 @@
 //   ZELSIM_FAULTS   semicolon-separated card faults (at=K:SW, prefix=HEX:SW,
 //                   remove=K, delay=MS); a pulled card answers APDUs and
 //                   resets with kNoCard
+//   ZELSIM_NO_UNLOCK  when set (non-empty), an accepted monitoring record
+//                   leaves the summary flag of EF04 as it is
 //   ZELSIM_LOG      file that gets one line per call and per APDU (hex)
 #include <cstdint>
 #include <cstdlib>
@@ -76,6 +78,7 @@ void refresh(Simulator& s) {
         s.card.setFaults(f);
         s.faultSpec = faults;
     }
+    s.card.setUnlockOnMonitor(env("ZELSIM_NO_UNLOCK").empty());
     const std::string codes = env("ZELSIM_CODES");
     if (codes != s.codeSpec) {
         s.codeSpec = codes;

@@ -29,6 +29,8 @@ constexpr uint16_t kWrongP1P2 = 0x6B00;
 constexpr uint16_t kBadIns = 0x6D00;
 constexpr uint16_t kBadCla = 0x6E00;
 const Bytes kAppName = {'T', 'I', 'D', '0', '1'};
+constexpr uint16_t kSummaryFile = 0xEF04;
+constexpr uint8_t kAwaitsUnlock = 0x01, kUnlocked = 0x00;
 
 // Le of a case-2 APDU; 0 means 256.
 std::size_t expected(const Bytes& apdu) {
@@ -96,6 +98,11 @@ void Emulator::setCard(Card card, std::string imagePath) {
 Card Emulator::card() const {
     std::lock_guard lock(m_);
     return card_;
+}
+
+void Emulator::setUnlockOnMonitor(bool on) {
+    std::lock_guard lock(m_);
+    unlockOnMonitor_ = on;
 }
 
 void Emulator::setFaults(Faults f) {
@@ -249,6 +256,12 @@ Bytes Emulator::writeMonitor(const Bytes& apdu) {
     if (!data || data->size() != 37) return status(kWrongLength);
     if (!appSelected_) return status(kConditions);
     card_.monitor.push_back(*data);
+    if (unlockOnMonitor_) {
+        const auto ef04 = card_.files.find(kSummaryFile);
+        if (ef04 != card_.files.end())
+            for (Bytes& r : ef04->second.records)
+                if (!r.empty() && r[0] == kAwaitsUnlock) r[0] = kUnlocked;
+    }
     dirty_ = true;
     return status(kOk);
 }

@@ -39,6 +39,10 @@ public:
     void setCard(Card card, std::string imagePath = {});
     Card card() const;
     void setFaults(Faults f);
+    // Whether an accepted monitoring record unlocks the card: the summary
+    // flag of every EF04 record that awaits unlock (01) becomes 00, as the
+    // user card does once the server's record is written. On by default.
+    void setUnlockOnMonitor(bool on);
 
     // Power on / reset: selection is lost. False when the card was pulled.
     bool reset();
@@ -70,6 +74,7 @@ private:
     long count_ = 0;
     bool removed_ = false;
     bool dirty_ = false;
+    bool unlockOnMonitor_ = true;
     bool appSelected_ = false;
     std::optional<uint16_t> ef_;
     std::vector<std::string> log_;

@@ -1,10 +1,12 @@
 // cardsim: the virtual user card as a vpcd client, and the card image tool.
 //
 //   cardsim build (realistic|full|short) IMAGE      write a built card image
-//   cardsim [--host H] [--port P] [--log FILE] [--fault OPT]... IMAGE
+//   cardsim [--host H] [--port P] [--log FILE] [--fault OPT]... [--no-unlock] IMAGE
 //       serve IMAGE through vpcd (default 127.0.0.1:35963) until the reader
 //       driver closes; writes go back to IMAGE. Fault options: at=K:SW,
-//       prefix=HEX:SW, remove=K, delay=MS.
+//       prefix=HEX:SW, remove=K, delay=MS. An accepted monitoring record
+//       sets the summary flag of the card's EF04 records to 00 (unlocked);
+//       --no-unlock keeps the flag as it is.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +29,8 @@ void onSignal(int) {
 int usage() {
     std::fprintf(stderr,
                  "usage: cardsim build (realistic|full|short) IMAGE\n"
-                 "       cardsim [--host H] [--port P] [--log FILE] [--fault OPT]... IMAGE\n");
+                 "       cardsim [--host H] [--port P] [--log FILE] [--fault OPT]... "
+                 "[--no-unlock] IMAGE\n");
     return 2;
 }
 
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
     std::string host = "127.0.0.1", image, logPath;
     long port = 35963;
     cardsim::Faults faults;
+    bool unlock = true;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -69,6 +73,8 @@ int main(int argc, char** argv) {
             logPath = argv[++i];
         } else if (a == "--fault" && hasValue) {
             if (!faults.parse(argv[++i])) return usage();
+        } else if (a == "--no-unlock") {
+            unlock = false;
         } else if (!a.empty() && a[0] != '-' && image.empty()) {
             image = a;
         } else {
@@ -84,6 +90,7 @@ int main(int argc, char** argv) {
     }
     cardsim::Emulator emulator(std::move(card), image);
     emulator.setFaults(faults);
+    emulator.setUnlockOnMonitor(unlock);
     cardsim::VpcdClient client(emulator);
     if (!client.connect(host, static_cast<uint16_t>(port), &error)) {
         std::fprintf(stderr, "cardsim: %s\n", error.c_str());

@@ -13,7 +13,11 @@ TaxServer::TaxServer(Scenario scenario, QIODevice* log, QObject* parent)
 }
 
 bool TaxServer::listen(quint16 port) {
-    return server_.listen(QHostAddress::LocalHost, port);
+    if (!server_.listen(QHostAddress::LocalHost, port)) return false;
+    port_ = server_.serverPort();
+    // A port that refuses the first connection: known, but closed.
+    if (scenario_.refuseAt() == 1) server_.close();
+    return true;
 }
 
 void TaxServer::onConnection() {
@@ -43,7 +47,8 @@ void TaxServer::respond(QTcpSocket* socket, const QByteArray& request) {
     log_->write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
     if (auto* f = qobject_cast<QFile*>(log_)) f->flush();
 
-    const Answer a = scenario_.answer(check, run_);
+    const Answer a = scenario_.answer(check, run_, seq_);
+    if (scenario_.refuseAt() == seq_ + 1) server_.close();
     switch (a.delivery) {
         case Delivery::Silent:
             return;

@@ -16,7 +16,7 @@ class TaxServer : public QObject {
 public:
     TaxServer(Scenario scenario, QIODevice* log, QObject* parent = nullptr);
     bool listen(quint16 port);
-    quint16 port() const { return server_.serverPort(); }
+    quint16 port() const { return port_; }
 
 private:
     void onConnection();
@@ -27,6 +27,7 @@ private:
     RunContext run_;
     QIODevice* log_;
     int seq_ = 0;
+    quint16 port_ = 0;
 };
 
 }  // namespace taxsim

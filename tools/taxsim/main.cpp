@@ -1,12 +1,14 @@
 // taxsim: a test tax-service server for the demo, the tests and training.
 //
-//   taxsim [--port N] [--scenario NAME] [--log FILE]
+//   taxsim [--port N] [--scenario NAME] [--fault KIND:N] [--log FILE]
 //
 // Listens on 127.0.0.1 (port 0: any free port) and prints
 // "taxsim: listening on 127.0.0.1:PORT". Writes one JSON line per request
 // (to FILE, or standard output). Scenarios: unlock, report-ok, report-fail,
-// declare-03, declare-12, declare-05, silent, close, garbage, bad-serial,
-// split, short.
+// declare-03, declare-12, declare-13, declare-11, declare-05, silent,
+// close, garbage, bad-serial, split, short, bad-record, pay-fail. --fault gives the
+// N-th request of the scenario's flow the fault KIND (silent, close,
+// garbage, short) or refuses its connection (refuse).
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -31,6 +33,9 @@ int main(int argc, char** argv) {
         } else if (a == QLatin1String("--scenario") && i + 1 < args.size()) {
             ok = scenario.select(value);
             ++i;
+        } else if (a == QLatin1String("--fault") && i + 1 < args.size()) {
+            ok = scenario.setFault(value);
+            ++i;
         } else if (a == QLatin1String("--log") && i + 1 < args.size()) {
             logPath = value;
             ++i;
@@ -38,9 +43,12 @@ int main(int argc, char** argv) {
             ok = false;
         }
         if (!ok) {
-            std::fprintf(stderr,
-                         "usage: taxsim [--port N] [--scenario NAME] [--log FILE]\nscenarios: %s\n",
-                         qPrintable(taxsim::Scenario::names().join(QLatin1Char(' '))));
+            std::fprintf(
+                stderr,
+                "usage: taxsim [--port N] [--scenario NAME] [--fault KIND:N] [--log FILE]\n"
+                "scenarios: %s\nfaults: %s\n",
+                qPrintable(taxsim::Scenario::names().join(QLatin1Char(' '))),
+                qPrintable(taxsim::Scenario::faultKinds().join(QLatin1Char(' '))));
             return 2;
         }
     }
