@@ -175,9 +175,10 @@ void replySeeds() {
         taxsim::Scenario s;
         s.select(name);
         taxsim::RunContext run;
+        int seq = 0;  // no fault is set, so the count only keeps the order
         run.registerId = QStringLiteral("41234567890ABCDEF");
         taxsim::Check q1{QStringLiteral("Q1"), {}, {}, {}};
-        const QByteArray q2 = s.answer(q1, run).bytes;
+        const QByteArray q2 = s.answer(q1, run, ++seq).bytes;
         if (q2.isEmpty()) continue;
         put(name + "-q2", 0, q2);
         if (!q2.startsWith("QVNX") || q2.size() < 16) {
@@ -186,16 +187,16 @@ void replySeeds() {
         }
         taxsim::Check s1{QStringLiteral("S1"), {}, {}, {}};
         run.reports = 1;
-        put(name + "-s2-detail", 0, s.answer(s1, run).bytes);
+        put(name + "-s2-detail", 0, s.answer(s1, run, ++seq).bytes);
         run.reports = 2;
-        put(name + "-s2", 0, s.answer(s1, run).bytes);
+        put(name + "-s2", 0, s.answer(s1, run, ++seq).bytes);
         if (name.startsWith(QLatin1String("declare"))) {
             taxsim::Check k3{QStringLiteral("K3"), {}, {}, {}};
-            put(name + "-k4-query", 2, s.answer(k3, run).bytes);
+            put(name + "-k4-query", 2, s.answer(k3, run, ++seq).bytes);
             k3.data = QStringLiteral("1.00#2.00#3.00");
-            put(name + "-k4", 4 | 8, s.answer(k3, run).bytes);
+            put(name + "-k4", 4 | 8, s.answer(k3, run, ++seq).bytes);
             taxsim::Check k1{QStringLiteral("K1"), {}, {}, {}};
-            put(name + "-k2", 8, s.answer(k1, run).bytes);
+            put(name + "-k2", 8, s.answer(k1, run, ++seq).bytes);
         }
     }
     put("closed-empty", 1, {});
