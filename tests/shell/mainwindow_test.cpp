@@ -270,10 +270,10 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesAndEveryItemIsUsable) {
     EXPECT_EQ(window_->windowTitle(), orv::MainWindow::caption());
     EXPECT_TRUE(window_->windowTitle().startsWith("Orvane   服务电话："));
     for (const char* enabled :
-         {"mnuJBXX", "mnuSBHZ", "mnuFPSYXX", "mnuRJYJL", "mnuExit", "mnuCXCBS", "mnuCXJSJL",
-          "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL", "mnuFWQ", "mnuICKDXQ", "mnuSYSC", "mnuRJSJ",
-          "mnuAbout", "mnuBWSKFP", "mnuBWZZSPTFP", "mnuBWTYDKFP", "mnuBWQTPTFP", "mnuCBS",
-          "mnuSBJS", "mnuQLJS", "mnuClearIC"})
+         {"mnuJBXX",     "mnuSBHZ",   "mnuFPSYXX", "mnuRJYJL",   "mnuExit",      "mnuCXCBS",
+          "mnuCXJSJL",   "mnuCXSBHZ", "mnuCXFPSY", "mnuCXRJYJL", "mnuFWQ",       "mnuICKDXQ",
+          "mnuSYSC",     "mnuRJSJ",   "mnuAbout",  "mnuBWSKFP",  "mnuBWZZSPTFP", "mnuBWTYDKFP",
+          "mnuBWQTPTFP", "mnuCBS",    "mnuSBJS",   "mnuQLJS",    "mnuClearIC"})
         EXPECT_TRUE(item(enabled)->isEnabled()) << enabled;
     const QList<QAction*> exports = window_->findChildren<QAction*>("mnuExp");
     ASSERT_EQ(exports.size(), 3);
