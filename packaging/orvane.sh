@@ -25,8 +25,8 @@ self=$(readlink -f "$0")
 installed=$(cd "$(dirname "$self")/../lib/orvane" 2>/dev/null && pwd -P) ||
   die "no installed program folder beside $self"
 
-# A relative XDG_DATA_HOME is invalid and ignored, as the specification of
-# the variable asks.
+# A relative XDG_DATA_HOME is invalid and ignored, as the XDG base-directory
+# rules have it.
 case ${XDG_DATA_HOME:-} in
   /*) data=$XDG_DATA_HOME ;;
   *)
