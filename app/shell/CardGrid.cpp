@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QStringList>
+#include <algorithm>
 
 #include "card/CardData.h"
 #include "card/CardRecords.h"
@@ -111,21 +112,35 @@ void showBasicInfo(GridModel& g, const CardData& card) {
     g.setText(2, 2, e.dwmc);
 }
 
+QStringList summaryValues(const Ef04& e) {
+    QStringList v{e.hzbz,        e.skkbh,     e.sjqsrq,    e.sjjzrq,
+                  num(e.zcfpfs), num(e.tpfs), num(e.fpfs), e.szsm};
+    appendAmounts(v, e.zcfpje);
+    appendAmounts(v, e.tpje);
+    v << amountText(e.zcfpzje) << amountText(e.tpzje) << e.ztz << e.mac << e.sign1 + e.sign2;
+    return v;
+}
+
+// One record a column. The rows are filled whole, once each: cell by cell a
+// damaged card of thousands of records would take seconds.
 void showSummaries(GridModel& g, const CardData& card) {
     const QList<Ef04> records = parseEf04(card.ef04);
     g.setCols(static_cast<int>(records.size()) + 1);
+    QList<QStringList> columns;
+    columns.reserve(records.size());
+    qsizetype rows = 0;
     for (int i = 0; i < records.size(); ++i) {
-        const Ef04& e = records[i];
-        const int col = i + 2;
         // Every value column as wide as the first one: they hold the same.
-        if (col > 2) g.setColWidth(col, g.ColWidth(2));
-        QStringList v{e.hzbz,        e.skkbh,     e.sjqsrq,    e.sjjzrq,
-                      num(e.zcfpfs), num(e.tpfs), num(e.fpfs), e.szsm};
-        appendAmounts(v, e.zcfpje);
-        appendAmounts(v, e.tpje);
-        v << amountText(e.zcfpzje) << amountText(e.tpzje) << e.ztz << e.mac << e.sign1 + e.sign2;
-        for (int r = 0; r < v.size(); ++r)
-            g.setText(r + 1, col, v[r]);
+        if (i > 0) g.setColWidth(i + 2, g.ColWidth(2));
+        columns << summaryValues(records[i]);
+        rows = std::max(rows, columns.back().size());
+    }
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        cells.reserve(columns.size());
+        for (const QStringList& c : columns)
+            cells << c.value(r);
+        g.setRow(r + 1, cells, 2);
     }
 }
 

@@ -87,16 +87,17 @@ void GridModel::setText(int row, int col, const QString& text) {
     rowChanged(row, col, col);
 }
 
-void GridModel::setRow(int row, const QStringList& cells) {
-    if (!inside(row, 0)) return;
+void GridModel::setRow(int row, const QStringList& cells, int firstCol) {
+    if (!inside(row, 0) || firstCol < 1 || firstCol > Cols()) return;
     PackedRow& r = rows_[static_cast<std::size_t>(row)];
     PackedRow::Builder b;
-    b.addFrom(r, 0);
-    const int n = std::min(static_cast<int>(cells.size()), Cols());
+    for (int col = 0; col < firstCol; ++col)
+        b.addFrom(r, col);
+    const int n = std::min(static_cast<int>(cells.size()), Cols() - firstCol + 1);
     for (int i = 0; i < n; ++i)
         b.add(cells[i]);
     r = b.take();
-    if (Cols() > 0) rowChanged(row, 1, Cols());
+    rowChanged(row, firstCol, Cols());
 }
 
 void GridModel::rowChanged(int row, int firstCol, int lastCol) {

@@ -47,9 +47,10 @@ public:
     void setText(int row, int col, const QString& text);
     // Appends Text(row, col) to `out` (the export writers read every cell).
     void appendText(int row, int col, QString& out) const;
-    // Row `row` gets `cells` in columns 1, 2, ...; the rest of the row is
-    // emptied. Cells beyond Cols are dropped.
-    void setRow(int row, const QStringList& cells);
+    // Row `row` gets `cells` in columns firstCol, firstCol + 1, ...; the
+    // columns before keep their texts, the rest of the row is emptied.
+    // Cells beyond Cols are dropped.
+    void setRow(int row, const QStringList& cells, int firstCol = 1);
 
     // Whole data rows gathered apart from the grid and appended in one step,
     // so that a query of 100 000 rows tells the view once.

@@ -172,6 +172,25 @@ TEST(ShowICInfo, ThreeSummariesGiveValueColumnsTwoToFour) {
     }
 }
 
+// A damaged card's EF04 of thousands of records (here all empty): a column
+// each, the captions kept.
+TEST(ShowICInfo, ThousandsOfSummariesGiveAColumnEach) {
+    orv::CardData c;
+    QStringList pieces(3000, QString());
+    pieces.front() = QStringLiteral("01");
+    c.ef04 = pieces.join(QStringLiteral("##"));
+    GridModel g;
+    orv::InitCardGrid(g, 2);
+    const QString caption = g.Text(1, 1);
+    ASSERT_FALSE(caption.isEmpty());
+    EXPECT_EQ(orv::ShowICInfo(g, 2, c), 25);
+    EXPECT_EQ(g.Cols(), 3001);
+    EXPECT_EQ(g.Text(1, 1), caption);
+    EXPECT_EQ(g.Text(1, 2), "01");
+    EXPECT_EQ(g.Text(1, 3001), "");
+    EXPECT_EQ(g.ColWidth(3001), g.ColWidth(2));
+}
+
 void expectInvoiceRows(const GridModel& g, const std::vector<SubRecord>& subs) {
     for (std::size_t n = 0; n < subs.size(); ++n) {
         const Bytes& b = subs[n].sub;

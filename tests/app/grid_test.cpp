@@ -170,6 +170,15 @@ TEST(GridModel, SetRowKeepsColumnZeroAndDropsCellsPastCols) {
     ASSERT_EQ(changed.count(), 1);
     m.setRow(1, {QStringLiteral("only")});
     EXPECT_EQ(m.Text(1, 2), "");
+
+    // From a later column on: the columns before keep their texts.
+    m.setRow(1, {QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("past")}, 2);
+    EXPECT_EQ(m.Text(1, 0), "f");
+    EXPECT_EQ(m.Text(1, 1), "only");
+    EXPECT_EQ(m.Text(1, 2), "two");
+    EXPECT_EQ(m.Text(1, 3), "three");
+    m.setRow(1, {QStringLiteral("nowhere")}, 4);  // past the last column
+    EXPECT_EQ(m.Text(1, 3), "three");
 }
 
 TEST(GridModel, AlternatingBackgroundsAndColumnAlignments) {
