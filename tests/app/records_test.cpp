@@ -1,5 +1,6 @@
 // Every field of every card record layout, with boundary values.
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "card/CardData.h"
 #include "card/CardRecords.h"
@@ -25,7 +26,19 @@ TEST(Amounts, AreFenFormattedWithTwoDecimals) {
     EXPECT_EQ(amountText(0), "0.00");
     EXPECT_EQ(amountText(-5), "-0.05");
     EXPECT_EQ(amountText(-2147483648LL), "-21474836.48");
-    EXPECT_DOUBLE_EQ(amountValue(123456), 1234.56);
+    EXPECT_EQ(amountText(99), "0.99");
+    EXPECT_EQ(amountText(100), "1.00");
+    EXPECT_EQ(amountText(-100), "-1.00");
+    EXPECT_EQ(amountText(std::numeric_limits<qint64>::min()), "-92233720368547758.08");
+    EXPECT_EQ(amountText(std::numeric_limits<qint64>::max()), "92233720368547758.07");
+    // The number is the one its text reads as, bit for bit.
+    for (qint64 fen : {qint64{123456}, qint64{1}, qint64{-1}, qint64{10}, qint64{-2147483648LL},
+                       qint64{2147483647}, (qint64{1} << 53) - 1, -(qint64{1} << 53) + 1,
+                       qint64{1} << 53, std::numeric_limits<qint64>::min(),
+                       std::numeric_limits<qint64>::max()})
+        EXPECT_EQ(amountValue(fen), amountText(fen).toDouble()) << fen;
+    for (qint64 fen = -100000; fen <= 100000; fen += 7)
+        ASSERT_EQ(amountValue(fen), amountText(fen).toDouble()) << fen;
 }
 
 TEST(Ef02, FieldsAndGbkNameOfBothSizes) {
