@@ -32,10 +32,10 @@ TEST(Amounts, AreFenFormattedWithTwoDecimals) {
     EXPECT_EQ(amountText(std::numeric_limits<qint64>::min()), "-92233720368547758.08");
     EXPECT_EQ(amountText(std::numeric_limits<qint64>::max()), "92233720368547758.07");
     // The number is the one its text reads as, bit for bit.
-    for (qint64 fen : {qint64{123456}, qint64{1}, qint64{-1}, qint64{10}, qint64{-2147483648LL},
-                       qint64{2147483647}, (qint64{1} << 53) - 1, -(qint64{1} << 53) + 1,
-                       qint64{1} << 53, std::numeric_limits<qint64>::min(),
-                       std::numeric_limits<qint64>::max()})
+    for (qint64 fen :
+         {qint64{123456}, qint64{1}, qint64{-1}, qint64{10}, qint64{-2147483648LL},
+          qint64{2147483647}, (qint64{1} << 53) - 1, -(qint64{1} << 53) + 1, qint64{1} << 53,
+          std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()})
         EXPECT_EQ(amountValue(fen), amountText(fen).toDouble()) << fen;
     for (qint64 fen = -100000; fen <= 100000; fen += 7)
         ASSERT_EQ(amountValue(fen), amountText(fen).toDouble()) << fen;
