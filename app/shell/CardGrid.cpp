@@ -121,8 +121,8 @@ QStringList summaryValues(const Ef04& e) {
     return v;
 }
 
-// One record a column. The rows are filled whole, once each: cell by cell a
-// damaged card of thousands of records would take seconds.
+// One record a column. The rows are filled whole, once each: setting cell by
+// cell repacks the row every time, quadratic in the records.
 void showSummaries(GridModel& g, const CardData& card) {
     const QList<Ef04> records = parseEf04(card.ef04);
     g.setCols(static_cast<int>(records.size()) + 1);
