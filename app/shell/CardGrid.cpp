@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QStringList>
-#include <algorithm>
 
 #include "card/CardData.h"
 #include "card/CardRecords.h"
@@ -128,18 +127,17 @@ void showSummaries(GridModel& g, const CardData& card) {
     g.setCols(static_cast<int>(records.size()) + 1);
     QList<QStringList> columns;
     columns.reserve(records.size());
-    qsizetype rows = 0;
     for (int i = 0; i < records.size(); ++i) {
         // Every value column as wide as the first one: they hold the same.
         if (i > 0) g.setColWidth(i + 2, g.ColWidth(2));
         columns << summaryValues(records[i]);
-        rows = std::max(rows, columns.back().size());
     }
+    const qsizetype rows = columns.isEmpty() ? 0 : columns.front().size();  // the same for all
     for (int r = 0; r < rows; ++r) {
         QStringList cells;
         cells.reserve(columns.size());
         for (const QStringList& c : columns)
-            cells << c.value(r);
+            cells << c[r];
         g.setRow(r + 1, cells, 2);
     }
 }
