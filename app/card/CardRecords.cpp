@@ -34,11 +34,20 @@ QString hexField(const QString& hex, int offset, int length) {
     return hex.mid(2 * offset, 2 * length);
 }
 
+// Decoded in place, as HexToBytes would (a pair that is not hex reads 0, a
+// field cut short has fewer bytes): a dozen of these a record, and the
+// copies on the way took most of the parsing.
 qint64 intField(const QString& hex, int offset, int width) {
-    const QByteArray b = HexToBytes(hexField(hex, offset, width));
+    const QStringView digits = QStringView(hex).mid(2 * qsizetype{offset}, 2 * qsizetype{width});
+    const auto digitOf = [](QChar c) {
+        return c.unicode() > 0x7F ? -1 : orv::hex::digitValue(static_cast<char>(c.unicode()));
+    };
     quint32 v = 0;
-    for (char c : b)
-        v = (v << 8) | static_cast<uint8_t>(c);
+    for (qsizetype i = 0; i + 1 < digits.size(); i += 2) {
+        const int hi = digitOf(digits[i]);
+        const int lo = digitOf(digits[i + 1]);
+        v = (v << 8) | (hi < 0 || lo < 0 ? 0U : static_cast<quint32>(hi * 16 + lo));
+    }
     if (width == 2) return static_cast<qint16>(v);
     if (width == 4) return static_cast<qint32>(v);
     return v;

@@ -4,6 +4,7 @@
 
 #include "card/CardData.h"
 #include "card/CardRecords.h"
+#include "card/Hex.h"
 #include "shell/Text.h"
 
 namespace {
@@ -149,6 +150,26 @@ TEST(DailyRecords, EveryFieldAtItsOffset) {
     EXPECT_EQ(amountText(d.tpje[5]), "-0.01");
     EXPECT_EQ(d.sign1, QString("C3").repeated(64));
     EXPECT_EQ(d.sign2, QString("D4").repeated(64));
+}
+
+// A damaged record's fields read as the lenient hex decoder reads them.
+TEST(IntFields, ReadDamagedTextAsTheHexDecoder) {
+    auto decoded = [](const QString& hex, int offset, int width) {
+        quint32 v = 0;
+        for (char c : orv::HexToBytes(hexField(hex, offset, width)))
+            v = (v << 8) | static_cast<uint8_t>(c);
+        return v;
+    };
+    EXPECT_EQ(intField("00FFFFFFFE", 1, 4), -2);
+    EXPECT_EQ(intField("8000", 0, 2), -32768);
+    EXPECT_EQ(intField("ff", 0, 1), 255);
+    EXPECT_EQ(intField("0001020", 1, 4), 0x0102);  // cut short: two whole bytes
+    EXPECT_EQ(intField("0102", 5, 4), 0);          // past the end
+    for (const QString& hex :
+         {QStringLiteral("12G4567z"), QStringLiteral("1\u00e9345678"),
+          QStringLiteral("12\u4e2d45678"), QStringLiteral("12 4|#67"), QStringLiteral("abcdef0")})
+        EXPECT_EQ(static_cast<quint32>(intField(hex, 0, 4)), decoded(hex, 0, 4))
+            << hex.toStdString();
 }
 
 TEST(Groups, SplitIntoWholeSubRecordsOnly) {
