@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
-#include "shell/Grid.h"
-#include "shell/GridModel.h"
+#include "grid/Grid.h"
+#include "grid/GridModel.h"
 
 #include "benchsupport.h"
 

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "card/RecordsDb.h"
+#include "grid/GridModel.h"
 #include "records/RecordQuery.h"
 #include "records/TextExport.h"
 #include "records/XlsExport.h"
-#include "shell/GridModel.h"
 #include "tempdir.h"
 
 #include "benchsupport.h"

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "base/AppLog.h"
+#include "base/Settings.h"
+#include "base/Waiter.h"
 #include "card/Hex.h"
-#include "shell/AppLog.h"
-#include "shell/Settings.h"
-#include "shell/Waiter.h"
 
 namespace orv {
 

@@ -1,8 +1,8 @@
 #include "card/CardRecords.h"
 
+#include "base/Text.h"
 #include "card/Hex.h"
 #include "orv/hex.h"
-#include "shell/Text.h"
 
 namespace orv::card {
 

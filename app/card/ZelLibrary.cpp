@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 namespace orv {
 

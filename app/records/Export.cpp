@@ -2,11 +2,11 @@
 
 #include <QStringList>
 
+#include "base/AppLog.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
 #include "records/TextExport.h"
 #include "records/XlsExport.h"
-#include "shell/AppLog.h"
-#include "shell/FileDialog.h"
-#include "shell/MessageBox.h"
 
 namespace orv {
 

@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/AppLog.h"
+#include "grid/Grid.h"
+#include "gui/MessageBox.h"
 #include "records/Export.h"
 #include "records/RecordQuery.h"
-#include "shell/AppLog.h"
-#include "shell/Grid.h"
-#include "shell/MessageBox.h"
 
 namespace orv {
 

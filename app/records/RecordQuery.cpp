@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "shell/CardGrid.h"
-#include "shell/GridModel.h"
+#include "grid/CardGrid.h"
+#include "grid/GridModel.h"
 
 namespace orv {
 

@@ -2,8 +2,8 @@
 
 #include <QSaveFile>
 
-#include "shell/GridModel.h"
-#include "shell/Text.h"
+#include "base/Text.h"
+#include "grid/GridModel.h"
 
 namespace orv {
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "shell/GridModel.h"
+#include "grid/GridModel.h"
 
 namespace orv {
 

@@ -1,5 +1,6 @@
 #include "service/CopyTaxFlow.h"
 
+#include "base/Settings.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "service/DailyRecordCheck.h"
@@ -9,7 +10,6 @@
 #include "service/Wizard.h"
 #include "service/WizardTexts.h"
 #include "service/WizardView.h"
-#include "shell/Settings.h"
 
 namespace orv {
 

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/MessageBox.h"
 #include "service/OperationTexts.h"
-#include "shell/MessageBox.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.

@@ -2,12 +2,12 @@
 
 #include <QRegularExpression>
 
+#include "base/Text.h"
 #include "card/CardData.h"
 #include "card/RecordsStore.h"
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Texts.h"
-#include "shell/Text.h"
 
 namespace orv {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "base/Text.h"
 #include "card/CardData.h"
 #include "card/CardRecords.h"
 #include "service/RunState.h"
-#include "shell/Text.h"
 
 namespace orv {
 

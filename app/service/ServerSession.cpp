@@ -1,8 +1,8 @@
 #include "service/ServerSession.h"
 
+#include "base/Settings.h"
+#include "base/Waiter.h"
 #include "service/WizardTexts.h"
-#include "shell/Settings.h"
-#include "shell/Waiter.h"
 
 namespace orv {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 namespace orv::wire {
 

@@ -2,13 +2,13 @@
 
 #include <exception>
 
+#include "base/AppLog.h"
+#include "base/Settings.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "service/StepProcessor.h"
 #include "service/WizardTexts.h"
 #include "service/WizardView.h"
-#include "shell/AppLog.h"
-#include "shell/Settings.h"
 
 namespace orv {
 

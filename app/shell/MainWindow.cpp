@@ -15,14 +15,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "base/Deployment.h"
 #include "card/RecordsDb.h"
+#include "grid/CardGrid.h"
+#include "grid/Grid.h"
+#include "gui/MessageBox.h"
 #include "records/Export.h"
 #include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
-#include "shell/CardGrid.h"
-#include "shell/Deployment.h"
-#include "shell/Grid.h"
-#include "shell/MessageBox.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
 #include "update/UpdateCheck.h"

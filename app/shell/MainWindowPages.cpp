@@ -3,15 +3,15 @@
 // file, the upgrade page and the about box.
 #include <QStackedWidget>
 
-#include "shell/AboutDialog.h"
-#include "shell/Desktop.h"
-#include "shell/InvoicePane.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/ReaderDialog.h"
+#include "dialogs/ServerDialog.h"
+#include "gui/Desktop.h"
+#include "gui/MessageBox.h"
+#include "gui/SystemInfo.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/Program.h"
-#include "shell/ReaderDialog.h"
-#include "shell/ServerDialog.h"
-#include "shell/SystemInfo.h"
+#include "web/InvoicePane.h"
 
 namespace orv {
 

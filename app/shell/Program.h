@@ -6,14 +6,14 @@
 #include <QString>
 #include <memory>
 
+#include "base/AppLog.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/Waiter.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "card/ZelLibrary.h"
-#include "shell/AppLog.h"
-#include "shell/Desktop.h"
-#include "shell/IniFile.h"
-#include "shell/Settings.h"
-#include "shell/Waiter.h"
+#include "gui/Desktop.h"
 
 namespace orv {
 

@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/AppLog.h"
+#include "base/AppLog.h"
+#include "base/ProgramFolder.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
-#include "shell/ProgramFolder.h"
 #include "shell/SingleInstance.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
-#include "shell/WebEngineSetup.h"
 #include "update/UpdateAUP.h"
+#include "web/WebEngineSetup.h"
 
 namespace orv {
 

@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 
+#include "base/ProgramFolder.h"
 #include "card/RecordsDb.h"
-#include "shell/MessageBox.h"
+#include "gui/MessageBox.h"
 #include "shell/Program.h"
-#include "shell/ProgramFolder.h"
 #include "shell/SmartCardService.h"
 
 namespace orv {

@@ -2,9 +2,9 @@
 
 #include "CommandLine.h"
 
-#include "shell/IniFile.h"
-#include "shell/ProgramFolder.h"
-#include "shell/Settings.h"
+#include "base/IniFile.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
 #include "update/UpdateFiles.h"
 
 namespace orv {

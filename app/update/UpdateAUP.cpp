@@ -3,11 +3,11 @@
 #include <QFile>
 #include <filesystem>
 
+#include "base/AppLog.h"
+#include "base/IniFile.h"
+#include "base/ProgramFolder.h"
+#include "base/Waiter.h"
 #include "orv/fileinstall.h"
-#include "shell/AppLog.h"
-#include "shell/IniFile.h"
-#include "shell/ProgramFolder.h"
-#include "shell/Waiter.h"
 #include "update/Digests.h"
 #include "update/UpdateFiles.h"
 

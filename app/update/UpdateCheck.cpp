@@ -6,13 +6,13 @@
 #include <QProcess>
 #include <cstring>
 
+#include "base/AppLog.h"
+#include "base/ProgramFolder.h"
+#include "base/TempFile.h"
+#include "base/Version.h"
+#include "base/Waiter.h"
+#include "gui/MessageBox.h"
 #include "service/MsgWindow.h"
-#include "shell/AppLog.h"
-#include "shell/MessageBox.h"
-#include "shell/ProgramFolder.h"
-#include "shell/TempFile.h"
-#include "shell/Version.h"
-#include "shell/Waiter.h"
 #include "update/Digests.h"
 #include "update/Downloader.h"
 #include "update/UpdateFiles.h"

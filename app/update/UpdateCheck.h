@@ -9,8 +9,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "base/IniFile.h"
 #include "service/MsgWindow.h"
-#include "shell/IniFile.h"
 #include "update/Manifest.h"
 
 namespace orv {

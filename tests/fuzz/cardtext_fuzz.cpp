@@ -22,9 +22,9 @@
 #include "card/CardRecords.h"
 #include "card/RecordsStore.h"
 #include "fakes.h"
+#include "grid/CardGrid.h"
+#include "grid/GridModel.h"
 #include "service/ShortForm.h"
-#include "shell/CardGrid.h"
-#include "shell/GridModel.h"
 
 namespace {
 

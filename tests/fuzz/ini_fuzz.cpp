@@ -17,10 +17,10 @@
 #include "FuzzApp.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
-#include "shell/IniDocument.h"
-#include "shell/IniFile.h"
-#include "shell/Settings.h"
-#include "shell/Text.h"
+#include "base/IniDocument.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/Text.h"
 #include "tempdir.h"
 
 namespace {

@@ -14,10 +14,10 @@
 
 #include "Scenario.h"
 #include "appcard.h"
+#include "base/Text.h"
 #include "builder.h"
 #include "emulator.h"
 #include "session.h"
-#include "shell/Text.h"
 #include "update/Manifest.h"
 #include "zelreader.h"
 

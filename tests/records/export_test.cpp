@@ -13,14 +13,14 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include "base/AppLog.h"
+#include "base/Text.h"
+#include "grid/GridModel.h"
+#include "gui/MessageBox.h"
 #include "nopermission.h"
 #include "records/Export.h"
 #include "records/TextExport.h"
 #include "records/XlsExport.h"
-#include "shell/AppLog.h"
-#include "shell/GridModel.h"
-#include "shell/MessageBox.h"
-#include "shell/Text.h"
 #include "tempdir.h"
 
 namespace {

@@ -15,18 +15,18 @@
 #include <QTest>
 
 #include "appcard.h"
+#include "base/AppLog.h"
+#include "base/Text.h"
 #include "builder.h"
 #include "card/CardRecords.h"
 #include "card/RecordsStore.h"
 #include "fakes.h"
+#include "grid/Grid.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
 #include "openrecordsdb.h"
 #include "records/QueryWindow.h"
 #include "records/RecordQuery.h"
-#include "shell/AppLog.h"
-#include "shell/FileDialog.h"
-#include "shell/Grid.h"
-#include "shell/MessageBox.h"
-#include "shell/Text.h"
 #include "tempdir.h"
 
 namespace {

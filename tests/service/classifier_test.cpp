@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 
 #include "appcard.h"
+#include "base/Text.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
 #include "card/RecordsStore.h"
@@ -14,7 +15,6 @@
 #include "service/RunState.h"
 #include "service/Texts.h"
 #include "service/Wire.h"
-#include "shell/Text.h"
 #include "tempdir.h"
 #include "zelreader.h"
 

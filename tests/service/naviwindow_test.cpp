@@ -10,6 +10,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "base/AppLog.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/Text.h"
 #include "builder.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
@@ -19,10 +23,6 @@
 #include "serialsim.h"
 #include "service/NaviWindow.h"
 #include "service/WizardTexts.h"
-#include "shell/AppLog.h"
-#include "shell/IniFile.h"
-#include "shell/Settings.h"
-#include "shell/Text.h"
 #include "zellib.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include <QToolBar>
 
 #include "builder.h"
+#include "gui/MessageBox.h"
 #include "operations.h"
 #include "orv/hex.h"
 #include "qtwait.h"
@@ -25,7 +26,6 @@
 #include "service/Texts.h"
 #include "service/WizardTexts.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "taxsim.h"
 #include "virtualreader.h"
 

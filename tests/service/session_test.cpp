@@ -15,6 +15,10 @@
 #include <QTcpSocket>
 
 #include "appcard.h"
+#include "base/AppLog.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/Text.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "card/RecordsDb.h"
@@ -25,10 +29,6 @@
 #include "service/Wizard.h"
 #include "service/WizardTexts.h"
 #include "service/WizardView.h"
-#include "shell/AppLog.h"
-#include "shell/IniFile.h"
-#include "shell/Settings.h"
-#include "shell/Text.h"
 #include "taxsim.h"
 #include "zellib.h"
 

@@ -4,13 +4,13 @@
 
 #include <cmath>
 
+#include "base/Text.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "fakes.h"
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Wire.h"
-#include "shell/Text.h"
 #include "tempdir.h"
 #include "zellib.h"
 #include "zelreader.h"

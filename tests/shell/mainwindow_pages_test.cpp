@@ -21,19 +21,19 @@
 
 #include "card/RecordsDb.h"
 #include "childserver.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/ReaderDialog.h"
+#include "dialogs/ServerDialog.h"
 #include "fakes.h"
+#include "gui/MessageBox.h"
 #include "programfolder.h"
 #include "qtwait.h"
-#include "shell/AboutDialog.h"
-#include "shell/InvoicePane.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/Program.h"
-#include "shell/ReaderDialog.h"
-#include "shell/ServerDialog.h"
 #include "shell/Startup.h"
-#include "shell/WebEngineSetup.h"
 #include "shellfakes.h"
+#include "web/InvoicePane.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 

@@ -15,25 +15,25 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "base/Deployment.h"
+#include "base/Text.h"
 #include "builder.h"
 #include "card/RecordsDb.h"
 #include "cardbytes.h"
 #include "fakes.h"
+#include "grid/Grid.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
 #include "orv/hex.h"
 #include "programfolder.h"
 #include "qtwait.h"
 #include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
-#include "shell/Deployment.h"
-#include "shell/FileDialog.h"
-#include "shell/Grid.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageBox.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
-#include "shell/Text.h"
 #include "virtualreader.h"
 
 namespace {

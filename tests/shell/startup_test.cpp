@@ -10,9 +10,9 @@
 
 #include "card/RecordsDb.h"
 #include "fakes.h"
+#include "gui/MessageBox.h"
 #include "nopermission.h"
 #include "programfolder.h"
-#include "shell/MessageBox.h"
 #include "shell/Program.h"
 #include "shell/ProgramMain.h"
 #include "shell/SmartCardService.h"

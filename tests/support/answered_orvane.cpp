@@ -1,7 +1,7 @@
 // The real program for tests that start it as a process: its message boxes
 // answered through the seam (OK), and the system taken as online, so that
 // its update check runs against the test's own server.
-#include "shell/MessageBox.h"
+#include "gui/MessageBox.h"
 #include "shell/NetworkState.h"
 #include "shell/ProgramMain.h"
 

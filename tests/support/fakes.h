@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <vector>
 
+#include "base/Waiter.h"
 #include "fakeclock.h"
-#include "shell/Waiter.h"
 
 namespace orvtest {
 

@@ -15,16 +15,16 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "base/AppLog.h"
+#include "base/Text.h"
 #include "card/RecordsDb.h"
 #include "programfolder.h"
 #include "qtwait.h"
 #include "service/NaviWindow.h"
 #include "service/WizardTexts.h"
-#include "shell/AppLog.h"
 #include "shell/MainWindow.h"
 #include "shell/SmartCardService.h"
 #include "shell/Startup.h"
-#include "shell/Text.h"
 #include "zellib.h"
 
 namespace orvtest {

@@ -5,8 +5,8 @@
 
 #include <QApplication>
 
-#include "shell/FileDialog.h"
-#include "shell/MessageBox.h"
+#include "gui/FileDialog.h"
+#include "gui/MessageBox.h"
 
 int main(int argc, char** argv) {
     // As the program does, for the windows that hold the web pane.

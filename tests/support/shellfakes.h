@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "shell/Desktop.h"
+#include "gui/Desktop.h"
 #include "shell/NetworkState.h"
 #include "shell/SmartCardService.h"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "CommandLine.h"
+#include "base/Text.h"
 #include "qtprint.h"
-#include "shell/Text.h"
 #include "update/Digests.h"
 #include "update/Manifest.h"
 

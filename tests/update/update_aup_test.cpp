@@ -4,8 +4,8 @@
 #include <QFile>
 #include <filesystem>
 
+#include "base/AppLog.h"
 #include "fakes.h"
-#include "shell/AppLog.h"
 #include "tempdir.h"
 #include "update/Digests.h"
 #include "update/UpdateAUP.h"

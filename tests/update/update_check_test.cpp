@@ -6,13 +6,13 @@
 #include <QDir>
 #include <QTest>
 
+#include "base/AppLog.h"
+#include "base/Settings.h"
+#include "base/Text.h"
 #include "fakes.h"
+#include "gui/MessageBox.h"
 #include "qtprint.h"
 #include "service/MsgWindow.h"
-#include "shell/AppLog.h"
-#include "shell/MessageBox.h"
-#include "shell/Settings.h"
-#include "shell/Text.h"
 #include "update/Digests.h"
 #include "update/Downloader.h"
 #include "update/UpdateCheck.h"

@@ -3,8 +3,8 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include "base/Text.h"
 #include "service/Wire.h"
-#include "shell/Text.h"
 #include "zelreader.h"
 
 namespace taxsim {

@@ -2,8 +2,8 @@
 
 #include <QDate>
 
+#include "base/Text.h"
 #include "service/Wire.h"
-#include "shell/Text.h"
 #include "zelreader.h"
 
 namespace taxsim {

@@ -12,5 +12,5 @@ for svg in *.svg; do
 done
 # The program's own icon, beside the toolbar's.
 for size in 32 64; do
-  rsvg-convert -w $size -h $size ../orvane.svg -o "../orvane-$size.png"
+  rsvg-convert -w $size -h $size ../../../dialogs/pictures/orvane.svg -o "../orvane-$size.png"
 done

@@ -1,0 +1,27 @@
+#include "base/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace orv {
+
+QString programFolder() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString inFolder(const QString& folder, const QString& name) {
+    if (folder.endsWith(QDir::separator()) || folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QDir::separator() + name;
+}
+
+QString fileNameOf(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QDir::separator());
+    if (slash >= 0) return path.mid(slash + 1);
+#ifdef Q_OS_WIN
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) return path.mid(2);
+#endif
+    return path;
+}
+
+}  // namespace orv

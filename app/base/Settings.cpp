@@ -1,0 +1,93 @@
+#include "base/Settings.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "base/Deployment.h"
+
+namespace orv {
+
+namespace {
+const QString kSystem = QStringLiteral("SYSTEM");
+
+// Whole numbers, or decimals rounded half to even as the conversion the
+// settings were written for does.
+std::optional<double> number(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+}  // namespace
+
+qint32 toInt32(const QString& text) {
+    const auto v = number(text);
+    if (!v) return 0;
+    const double r = std::nearbyint(*v);  // default rounding mode: half to even
+    if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) return 0;
+    return static_cast<qint32>(r);
+}
+
+bool toBool(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
+    const auto v = number(t);
+    return v && *v != 0.0;
+}
+
+QString tianyuReader(const QStringList& readers) {
+    for (const QString& r : readers)
+        if (r.toUpper().contains(QLatin1String("TIANYU"))) return r;
+    return {};
+}
+
+SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers) {
+    QString defaultReader = QStringLiteral("USB");
+    if (ini.GetSetting(kSystem, QStringLiteral("READER"), QString()).isEmpty() && readers) {
+        const QString tianyu = tianyuReader(readers());
+        if (!tianyu.isEmpty()) defaultReader = tianyu;
+    }
+    auto get = [&](const char* key, const QString& def) {
+        return ini.GetSetting(kSystem, QLatin1String(key), def);
+    };
+    SystemSettings s;
+    s.IP = get("IP", QLatin1String(deployment::kServerAddress));
+    s.PORT = get("PORT", QLatin1String(deployment::kServerPort));
+    s.READER = get("READER", defaultReader);
+    s.ConnOverTime = toInt32(get("ConnOverTime", QStringLiteral("60")));
+    s.EchoOverTime = toInt32(get("EchoOverTime", QStringLiteral("300")));
+    s.UPDATE = get("UPDATE", QLatin1String(deployment::kDownloadPage));
+    s.AUTOUPDATE = get("AUTOUPDATE", QLatin1String(deployment::kUpdateManifest));
+    s.DETAILEDLOG = toBool(get("DETAILEDLOG", QStringLiteral("False")));
+    s.INVOICE1 = get("INVOICE1", QLatin1String(deployment::kInvoiceCheck1));
+    s.INVOICE2 = get("INVOICE2", QLatin1String(deployment::kInvoiceCheck2));
+    s.INVOICE3 = get("INVOICE3", QLatin1String(deployment::kInvoiceCheck3));
+    s.INVOICE4 = get("INVOICE4", QLatin1String(deployment::kInvoiceCheck4));
+    return s;
+}
+
+void SaveServerSettings(IniFile& ini, const SystemSettings& s) {
+    ini.SaveSetting(kSystem, QStringLiteral("IP"), s.IP);
+    ini.SaveSetting(kSystem, QStringLiteral("PORT"), s.PORT);
+}
+
+void SaveReaderSetting(IniFile& ini, const SystemSettings& s) {
+    ini.SaveSetting(kSystem, QStringLiteral("READER"), s.READER);
+}
+
+qint64 NextTransactionNumber(IniFile& ini) {
+    // A counter that is no number restarts from the default.
+    bool ok = false;
+    qint64 sn = ini.GetSetting(kSystem, QStringLiteral("SN"), QStringLiteral("1"))
+                    .trimmed()
+                    .toLongLong(&ok);
+    // One that cannot grow any more starts again too, instead of overflowing.
+    if (!ok || sn < 0 || sn == std::numeric_limits<qint64>::max()) sn = 1;
+    ++sn;
+    ini.SaveSetting(kSystem, QStringLiteral("SN"), QString::number(sn));
+    return sn;
+}
+
+}  // namespace orv

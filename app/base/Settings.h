@@ -1,0 +1,48 @@
+// SystemSettings: the settings record loaded from zelReader.ini, and the
+// procedures that load and save it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "base/IniFile.h"
+
+namespace orv {
+
+struct SystemSettings {
+    QString READER;
+    QString IP;
+    QString PORT;
+    qint32 ConnOverTime = 60;
+    qint32 EchoOverTime = 300;
+    QString UPDATE;
+    QString AUTOUPDATE;
+    bool DETAILEDLOG = false;
+    QString INVOICE1, INVOICE2, INVOICE3, INVOICE4;
+};
+
+// The names of the attached PC/SC readers (the card access object's list).
+using ReaderLister = std::function<QStringList()>;
+
+// Reads section SYSTEM with its defaults; nothing is written back. The
+// reader list is asked for only when READER is missing or empty.
+SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers);
+
+void SaveServerSettings(IniFile& ini, const SystemSettings& s);
+void SaveReaderSetting(IniFile& ini, const SystemSettings& s);
+
+// Adds 1 to the transaction counter SN (default 1), writes it back and
+// returns it: the first number on a fresh file is 2.
+qint64 NextTransactionNumber(IniFile& ini);
+
+// The conversions LoadSettings applies: text to a 32-bit integer (0 when it
+// is no number or overflows) and text to a boolean ("True"/"False" in any
+// case, or a number: 0 is false; anything else false).
+qint32 toInt32(const QString& text);
+bool toBool(const QString& text);
+
+// The first reader whose upper-case name contains TIANYU, or "".
+QString tianyuReader(const QStringList& readers);
+
+}  // namespace orv
