@@ -14,6 +14,8 @@
 #   and whatever the program or the updater left there are never touched.
 set -eu
 
+# Its messages reach a user who started it from a terminal: in Chinese, as
+# the program's own.
 die() {
   echo "orvane: $*" >&2
   exit 1
@@ -23,14 +25,14 @@ die() {
 # test may lay out a prefix of its own).
 self=$(readlink -f "$0")
 installed=$(cd "$(dirname "$self")/../lib/orvane" 2>/dev/null && pwd -P) ||
-  die "no installed program folder beside $self"
+  die "找不到安装的程序文件夹（应在 $self 旁边）"
 
 # A relative XDG_DATA_HOME is invalid and ignored, as the XDG base-directory
 # rules have it.
 case ${XDG_DATA_HOME:-} in
   /*) data=$XDG_DATA_HOME ;;
   *)
-    [ -n "${HOME:-}" ] || die "neither XDG_DATA_HOME nor HOME is set"
+    [ -n "${HOME:-}" ] || die "没有设置 XDG_DATA_HOME 或 HOME，找不到存放记录的文件夹"
     data=$HOME/.local/share
     ;;
 esac
@@ -62,22 +64,22 @@ newer() {
 # Copies $1 to $2 through a temporary name, so that a running program, or a
 # copy cut short, never sees half a file.
 put() {
-  mkdir -p "$(dirname "$2")" || die "cannot make the folder of $2"
+  mkdir -p "$(dirname "$2")" || die "无法建立 $2 所在的文件夹"
   if ! { cp "$1" "$2.new" && mv -f "$2.new" "$2"; }; then
     rm -f "$2.new"
-    die "cannot copy $1 to $2"
+    die "无法把 $1 复制到 $2"
   fi
 }
 
-(umask 077 && mkdir -p "$folder") || die "cannot make $folder"
-[ -d "$folder" ] || die "$folder is not a folder"
+(umask 077 && mkdir -p "$folder") || die "无法建立程序文件夹 $folder"
+[ -d "$folder" ] || die "$folder 不是文件夹"
 
 # Two starts at once lay the folder out one after the other.
 exec 9<"$folder"
-flock 9 || die "cannot lock $folder"
+flock 9 || die "无法锁定程序文件夹 $folder"
 
 new=$(version_of "$installed")
-[ -n "$new" ] || die "$installed/orvane does not run"
+[ -n "$new" ] || die "$installed/orvane 无法运行"
 old=$(version_of "$folder")
 refresh=false
 if [ -z "$old" ] || newer "$new" "$old"; then

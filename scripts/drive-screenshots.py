@@ -11,8 +11,9 @@ PHASE "cards" (the default, with the server's scenario unlock): the main
 window, the four card grids, the settings dialogs, the about box, the
 invoice-check pages, the five query windows, then a copy-tax run to its
 clear-unlock, the next report on the unlocked card, and clearing the
-card's history. PHASE "declare" (scenario declare-12): a report with its
-declaration, the three amounts typed, the payment and the clear-unlock.
+card's history. PHASE "declare" (scenario declare-12): the report accepted
+with a request to declare, the server's prompt, the three amount inputs
+(untouched, refused, typed), the tax, the payment and the clear-unlock.
 
 The user manual (app/help/zelORV.html) shows pictures by the names saved
 here (scripts/screenshots --manual copies them into app/help/zelORV.files).
@@ -256,6 +257,7 @@ def declaration_run(app, main):
     shot("declare-report-accepted", WIZARD)
     ok(wizard)
     tips(wizard, "请输入本期发生额")
+    shot("declare-prompt", WIZARD)
     ok(wizard)
     tips(wizard, "其他销售收入")
     shot("declare-amounts", WIZARD)
@@ -281,7 +283,9 @@ def declaration_run(app, main):
 
 
 def seed_records(path):
-    """Records for the query windows to show, as the program stores them."""
+    """Records for the query windows to show, as the program stores them: a
+    report refused, and a clear-unlock stopped by another card in the reader
+    (its result shows as 未知), beside successful ones."""
     import random
     import sqlite3
     rnd = random.Random(7)
@@ -289,7 +293,7 @@ def seed_records(path):
     hexs = lambda n: "".join(rnd.choice("0123456789ABCDEF") for _ in range(n))
     db = sqlite3.connect(path)
     for i, (day, jg1, jg2, jg3) in enumerate([("2012-03-02", 1, 0, 0), ("2012-04-02", 1, 1, 1),
-                                              ("2012-04-03", 2, 0, 0), ("2012-05-04", 0, 1, 3)]):
+                                              ("2012-04-03", 2, 0, 0), ("2012-05-04", 0, 1, 5)]):
         db.execute("insert into sbjs (nsrbm, nsrmc, jyrq, jylsh, jg1, jg2, jg3, skqsrq, skjzrq, je)"
                    " values (?,?,?,?,?,?,?,?,?,?)",
                    ("1101082012345678", name, day, "%016d" % (i + 1), jg1, jg2, jg3,

@@ -43,19 +43,26 @@ QString tianyuReader(const QStringList& readers) {
     return {};
 }
 
-SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers) {
-    QString defaultReader = QStringLiteral("USB");
-    if (ini.GetSetting(kSystem, QStringLiteral("READER"), QString()).isEmpty() && readers) {
-        const QString tianyu = tianyuReader(readers());
-        if (!tianyu.isEmpty()) defaultReader = tianyu;
-    }
+QString defaultReader(const QStringList& readers, ReaderFallback fallback) {
+    const QString tianyu = tianyuReader(readers);
+    if (!tianyu.isEmpty()) return tianyu;
+    if (fallback == ReaderFallback::FirstListed && !readers.isEmpty() && !readers.first().isEmpty())
+        return readers.first();
+    return QStringLiteral("USB");
+}
+
+SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers,
+                            ReaderFallback fallback) {
+    QString reader = QStringLiteral("USB");
+    if (ini.GetSetting(kSystem, QStringLiteral("READER"), QString()).isEmpty() && readers)
+        reader = defaultReader(readers(), fallback);
     auto get = [&](const char* key, const QString& def) {
         return ini.GetSetting(kSystem, QLatin1String(key), def);
     };
     SystemSettings s;
     s.IP = get("IP", QLatin1String(deployment::kServerAddress));
     s.PORT = get("PORT", QLatin1String(deployment::kServerPort));
-    s.READER = get("READER", defaultReader);
+    s.READER = get("READER", reader);
     s.ConnOverTime = toInt32(get("ConnOverTime", QStringLiteral("60")));
     s.EchoOverTime = toInt32(get("EchoOverTime", QStringLiteral("300")));
     s.UPDATE = get("UPDATE", QLatin1String(deployment::kDownloadPage));

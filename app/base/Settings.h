@@ -25,9 +25,22 @@ struct SystemSettings {
 // The names of the attached PC/SC readers (the card access object's list).
 using ReaderLister = std::function<QStringList()>;
 
+// What stands in for an empty READER when no Tianyu reader is listed:
+// "USB", the serial-mode maker's reader, where that reader exists; the
+// first PC/SC reader listed where it does not (there "USB" never answers,
+// and what owners plug in is a standard reader pcscd lists by its name).
+enum class ReaderFallback { Usb, FirstListed };
+// This platform's choice (Settings_win.cpp, Settings_posix.cpp).
+ReaderFallback platformReaderFallback();
+
+// The reader an empty READER means: the first Tianyu reader, else the
+// fallback (still "USB" when nothing is listed).
+QString defaultReader(const QStringList& readers, ReaderFallback fallback);
+
 // Reads section SYSTEM with its defaults; nothing is written back. The
 // reader list is asked for only when READER is missing or empty.
-SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers);
+SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers,
+                            ReaderFallback fallback = platformReaderFallback());
 
 void SaveServerSettings(IniFile& ini, const SystemSettings& s);
 void SaveReaderSetting(IniFile& ini, const SystemSettings& s);

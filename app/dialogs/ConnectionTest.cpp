@@ -3,6 +3,7 @@
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
+#include "base/ErrorTexts.h"
 #include "base/ServerSettings.h"
 #include "base/Settings.h"
 #include "base/Text.h"
@@ -19,13 +20,16 @@ ConnectionTest::Start ConnectionTest::start(const QString& ip, const QString& po
     if (running()) return Start::AlreadyRunning;
     const QString address = trimSpaces(ip), p = trimSpaces(port);
     if (!IsValidIP(address) || !IsValidPort(p)) return Start::Invalid;
+    detail_.clear();
     socket_ = new QTcpSocket(this);
     // The test asks whether the server itself can be reached.
     socket_->setProxy(QNetworkProxy::NoProxy);
     connect(socket_, &QTcpSocket::connected, this,
             [this] { end(true, QStringLiteral("连接成功！")); });
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        end(false, failureText(errorNumber(e), socket_->errorString()));
+        // The reason in the program's words; the system's text for the log.
+        detail_ = socket_->errorString();
+        end(false, failureText(errorNumber(e), socketErrorText(e)));
     });
     socket_->connectToHost(address, static_cast<quint16>(toInt32(p)));
     return Start::Started;

@@ -25,6 +25,9 @@ public:
     // Closes the attempt; no outcome is reported.
     void cancel();
 
+    // The system's own text of the last failure (for the log), or "".
+    const QString& detail() const { return detail_; }
+
     // "连接失败！", a line of 30 blanks, an empty line, number ":" text.
     static QString failureText(int number, const QString& description);
     // The number the user sees for a socket error: the Windows Sockets code
@@ -39,6 +42,7 @@ private:
     void end(bool connected, const QString& text);
 
     QTcpSocket* socket_ = nullptr;
+    QString detail_;
 };
 
 }  // namespace orv

@@ -8,9 +8,15 @@
 
 namespace orv {
 
-ReaderChoices readerChoices(const QStringList& pcscReaders) {
+ReaderChoices readerChoices(const QStringList& pcscReaders, const QString& current) {
     ReaderChoices c;
     c.entries << QStringLiteral("USB") << pcscReaders;
+    // Reader names are compared exactly, as the card access object uses them.
+    const qsizetype saved = current.isEmpty() ? -1 : c.entries.indexOf(current);
+    if (saved >= 0) {
+        c.selected = static_cast<int>(saved);
+        return c;
+    }
     const QString tianyu = tianyuReader(pcscReaders);
     if (!tianyu.isEmpty()) c.selected = static_cast<int>(pcscReaders.indexOf(tianyu)) + 1;
     return c;
@@ -50,7 +56,8 @@ ReaderDialog::ReaderDialog(SystemSettings& settings, IniFile& ini, ReaderDialogH
     top->addLayout(buttons);
 
     // A list that cannot be read leaves "USB" alone, without a message.
-    const ReaderChoices c = readerChoices(hooks_.readers ? hooks_.readers() : QStringList());
+    const ReaderChoices c =
+        readerChoices(hooks_.readers ? hooks_.readers() : QStringList(), settings_.READER);
     cboReader_->addItems(c.entries);
     cboReader_->setCurrentIndex(c.selected);
 

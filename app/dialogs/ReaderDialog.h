@@ -15,13 +15,14 @@ namespace orv {
 
 class IniFile;
 
-// The list's entries and the one selected at opening: the first Tianyu
-// reader, else "USB". The saved reader is not consulted.
+// The list's entries and the one selected at opening: the reader in use
+// when the list holds it (so that "确定" on an untouched list keeps it),
+// else the first Tianyu reader, else "USB".
 struct ReaderChoices {
     QStringList entries;
     int selected = 0;
 };
-ReaderChoices readerChoices(const QStringList& pcscReaders);
+ReaderChoices readerChoices(const QStringList& pcscReaders, const QString& current = QString());
 
 struct ReaderDialogHooks {
     ReaderLister readers;                           // the PC/SC reader names

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/AppLog.h"
 #include "base/ServerSettings.h"
 #include "base/Settings.h"
 #include "base/Text.h"
@@ -36,8 +37,8 @@ QLineEdit* input(const char* name, const char* labelName, const QString& caption
 }
 }  // namespace
 
-ServerDialog::ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* parent)
-    : QDialog(parent), settings_(settings), ini_(ini) {
+ServerDialog::ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* parent, AppLog* log)
+    : QDialog(parent), settings_(settings), ini_(ini), log_(log) {
     setObjectName(QStringLiteral("frmServer"));
     setWindowTitle(QStringLiteral("服务器设置"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -70,6 +71,9 @@ ServerDialog::ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* pare
     sockTest_->setObjectName(QStringLiteral("sockTest"));
     connect(sockTest_, &ConnectionTest::finished, this, [this](bool connected, const QString& t) {
         lblInfo_->clear();
+        if (!connected && log_)
+            log_->Log(QStringLiteral("测试连接失败：") + t.simplified() + QStringLiteral("（") +
+                      sockTest_->detail() + QStringLiteral("）"));
         MessageBox::show(this, t, connected ? QStringLiteral("测试") : QStringLiteral("错误"),
                          connected ? MessageBox::Icon::Information : MessageBox::Icon::Exclamation);
     });

@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace orv {
 
+class AppLog;
 class ConnectionTest;
 class IniFile;
 struct SystemSettings;
@@ -17,7 +18,9 @@ struct SystemSettings;
 class ServerDialog : public QDialog {
     Q_OBJECT
 public:
-    ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* parent = nullptr);
+    // `log`, when given, keeps the system's text of a failed test.
+    ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* parent = nullptr,
+                 AppLog* log = nullptr);
     ~ServerDialog() override;
 
     void done(int result) override;
@@ -29,6 +32,7 @@ private:
 
     SystemSettings& settings_;
     IniFile& ini_;
+    AppLog* log_;
     QLineEdit* txtIP_;
     QLineEdit* txtPort_;
     QLabel* lblInfo_;

@@ -53,6 +53,7 @@ bool Exporter::finish(const ExportResult& result, const QString& tag, const QStr
         return true;
     }
     log_.Log(tag + QString::number(result.number) + QLatin1Char('\t') + result.description +
+             (result.detail.isEmpty() ? QString() : QLatin1Char('\t') + result.detail) +
              QStringLiteral("（") + fileName + QStringLiteral("）"));
     MessageBox::show(parent_,
                      QStringLiteral("导出时发生错误:") + result.description +

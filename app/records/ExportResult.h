@@ -1,5 +1,5 @@
-// What an export writer tells its caller: success, or the error's number
-// and description.
+// What an export writer tells its caller: success, or the error's number,
+// its description for the user and the system's own text for the log.
 #pragma once
 
 #include <QString>
@@ -12,9 +12,11 @@ struct ExportResult {
     bool ok = true;
     int number = 0;
     QString description;
+    QString detail;
 
-    static ExportResult failure(int number, const QString& description) {
-        return ExportResult{false, number, description};
+    static ExportResult failure(int number, const QString& description,
+                                const QString& detail = QString()) {
+        return ExportResult{false, number, description, detail};
     }
 };
 

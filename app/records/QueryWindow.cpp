@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "base/AppLog.h"
+#include "base/ErrorTexts.h"
 #include "grid/Grid.h"
 #include "gui/MessageBox.h"
 #include "records/Export.h"
@@ -128,8 +129,9 @@ void QueryWindow::runQuery() {
         log_.Log(QStringLiteral("查询出错（%1，%2 至 %3）：%4；语句：%5")
                      .arg(queryCaption(kind_), s.toString(Qt::ISODate), e.toString(Qt::ISODate),
                           r.error, queryStatement(kind_, business)));
-        MessageBox::show(this, QStringLiteral("查询记录时出错：") + r.error, QStringLiteral("错误"),
-                         MessageBox::Icon::Critical);
+        // SQLite's words are in the log line above; the user reads the program's.
+        MessageBox::show(this, QStringLiteral("查询记录时出错：") + kRecordsUnreadable,
+                         QStringLiteral("错误"), MessageBox::Icon::Critical);
         return;
     }
     cmdExport_->setEnabled(r.rows > 0);

@@ -2,6 +2,7 @@
 
 #include <QSaveFile>
 
+#include "base/ErrorTexts.h"
 #include "base/Text.h"
 #include "grid/GridModel.h"
 
@@ -30,7 +31,8 @@ void appendQuoted(QString& out, QStringView field) {
 }
 
 ExportResult fileFailure(const QSaveFile& file, const QString& what) {
-    return ExportResult::failure(static_cast<int>(file.error()), what + file.errorString());
+    return ExportResult::failure(static_cast<int>(file.error()), what + fileErrorText(file.error()),
+                                 file.errorString());
 }
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/ErrorTexts.h"
 #include "grid/GridModel.h"
 
 namespace orv {
@@ -486,8 +487,9 @@ ExportResult writeGridXls(const QString& path, const GridModel& grid, int rowLim
     GsfOutput* sink = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
     if (!sink) {
         ExportResult r = ExportResult::failure(
-            error ? error->code : 0, QStringLiteral("无法创建文件：") +
-                                         (error ? QString::fromUtf8(error->message) : QString()));
+            error ? error->code : 0,
+            QStringLiteral("无法创建文件：") + fileErrorText(QFileDevice::OpenError),
+            error ? QString::fromUtf8(error->message) : QString());
         if (error) g_error_free(error);
         return r;
     }
@@ -522,7 +524,9 @@ ExportResult writeGridXls(const QString& path, const GridModel& grid, int rowLim
                                                                 : sink;
         result = consistent
                      ? ExportResult::failure(gsfCode(failed),
-                                             QStringLiteral("写入文件失败：") + gsfMessage(failed))
+                                             QStringLiteral("写入文件失败：") +
+                                                 fileErrorText(QFileDevice::WriteError),
+                                             gsfMessage(failed))
                      : ExportResult::failure(4, QStringLiteral("工作簿的记录长度与预计的不符"));
         // With an error on the file, closing removes what was written.
         if (!gsf_output_is_closed(sink) && !gsf_output_error(sink))

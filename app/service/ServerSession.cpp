@@ -1,5 +1,6 @@
 #include "service/ServerSession.h"
 
+#include "base/ErrorTexts.h"
 #include "base/Settings.h"
 #include "base/Waiter.h"
 #include "service/WizardTexts.h"
@@ -164,10 +165,12 @@ void ServerSession::onError(QAbstractSocket::SocketError error) {
     watchdog_.stop();
     host_.sessionReady();
     closeSocket();
-    const QString text = texts::kSocketError + QLatin1Char('\n') + socketError_ +
+    // The user reads the reason in Chinese; the log keeps the system's words.
+    if (socketError_.isEmpty()) socketError_ = socketErrorText(error);
+    const QString text = texts::kSocketError + QLatin1Char('\n') + socketErrorText(error) +
                          QLatin1Char('\n') + texts::kRetryLater;
     host_.sessionTips(text);
-    host_.sessionLog(oneLine(text));
+    host_.sessionLog(oneLine(text) + QStringLiteral("（") + socketError_ + QStringLiteral("）"));
 }
 
 void ServerSession::watchdogTick() {

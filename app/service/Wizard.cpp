@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/AppLog.h"
+#include "base/ErrorTexts.h"
 #include "base/Settings.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
@@ -105,11 +106,14 @@ qint64 Wizard::advanceTransactionCounter() {
 }
 
 void Wizard::unexpectedError(int number, const QString& description) {
+    // The description the user reads is the program's; the technical one
+    // (SQLite's, an exception's) goes to the log.
+    const QString shown = number == kDatabaseError ? kRecordsUnwritable : kInternalFault;
     const QString text = texts::kUnexpected + QLatin1Char('\n') + texts::kErrorNumber +
                          QString::number(number) + QLatin1Char('\n') + texts::kErrorDescription +
-                         description + QLatin1Char('\n');
+                         shown + QLatin1Char('\n');
     tips(text);
-    log(oneLine(text).trimmed());
+    log(oneLine(text).trimmed() + QStringLiteral("（") + description + QStringLiteral("）"));
     ready(false);
 }
 

@@ -51,7 +51,7 @@ void MainWindow::onNavigationFailed(const QUrl& url) {
 
 void MainWindow::serverCommand() {
     showBackground();
-    ServerDialog(program_.settings, program_.ini, this).exec();
+    ServerDialog(program_.settings, program_.ini, this, program_.log.get()).exec();
     ShowStatus(true);
 }
 

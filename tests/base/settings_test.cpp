@@ -53,6 +53,23 @@ TEST_F(SettingsTest, AbsentReaderPrefersATianyuReader) {
     EXPECT_EQ(listed_, 1);
 }
 
+// Where the serial-mode "USB" reader does not exist (Linux), an empty READER
+// takes the first reader listed; Windows keeps "USB".
+TEST_F(SettingsTest, AbsentReaderWithoutTianyuFollowsThePlatformsFallback) {
+    using orv::ReaderFallback;
+    const QStringList ccid{"Generic CCID Reader 00 00", "Other Reader 01 00"};
+    EXPECT_EQ(orv::LoadSettings(ini(), readers(ccid), ReaderFallback::FirstListed).READER,
+              "Generic CCID Reader 00 00");
+    EXPECT_EQ(orv::LoadSettings(ini(), readers(ccid), ReaderFallback::Usb).READER, "USB");
+    EXPECT_EQ(orv::LoadSettings(ini(), readers({}), ReaderFallback::FirstListed).READER, "USB");
+    EXPECT_EQ(
+        orv::LoadSettings(ini(), readers({"x", "tianyu 2"}), ReaderFallback::FirstListed).READER,
+        "tianyu 2");
+    write("[SYSTEM]\r\nREADER=\r\n");  // present but empty counts as absent
+    EXPECT_EQ(orv::LoadSettings(ini(), readers(ccid), ReaderFallback::FirstListed).READER,
+              "Generic CCID Reader 00 00");
+}
+
 TEST_F(SettingsTest, ExistingReaderStaysAndNoListIsAsked) {
     write("[SYSTEM]\r\nREADER=COM3\r\n");
     EXPECT_EQ(orv::LoadSettings(ini(), readers({"Tianyu"})).READER, "COM3");

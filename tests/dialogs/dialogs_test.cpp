@@ -122,8 +122,8 @@ TEST_F(ServerDialogTest, ARefusedTestShowsNumberAndDescription) {
         return !shown.isEmpty();
     }));
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text,
-              QString("连接失败！\n") + QString(30, ' ') + "\n\n10061:Connection refused");
+    EXPECT_EQ(shown[0].text, QString("连接失败！\n") + QString(30, ' ') +
+                                 "\n\n10061:服务器拒绝连接（地址或端口不对，或服务器没有运行）");
     EXPECT_EQ(shown[0].caption, "错误");
     EXPECT_EQ(shown[0].icon, MessageBox::Icon::Exclamation);
     EXPECT_TRUE(info().isEmpty());
@@ -216,32 +216,45 @@ protected:
     QComboBox* combo_ = nullptr;
 };
 
-TEST(ReaderChoices, OfferUsbThenTheReadersAndPreselectTianyu) {
+TEST(ReaderChoices, OfferUsbThenTheReadersAndPreselectTheSavedOneElseTianyu) {
     auto c = orv::readerChoices({});
     EXPECT_EQ(c.entries, QStringList{"USB"});
     EXPECT_EQ(c.selected, 0);
-    c = orv::readerChoices({"Other Maker Reader 0", "Some TianYu CCID 01", "tianyu second"});
+    const QStringList three{"Other Maker Reader 0", "Some TianYu CCID 01", "tianyu second"};
+    c = orv::readerChoices(three);
     EXPECT_EQ(c.entries,
               (QStringList{"USB", "Other Maker Reader 0", "Some TianYu CCID 01", "tianyu second"}));
     EXPECT_EQ(c.selected, 2);
+    EXPECT_EQ(orv::readerChoices(three, "tianyu second").selected, 3);
+    EXPECT_EQ(orv::readerChoices(three, "USB").selected, 0);
+    EXPECT_EQ(orv::readerChoices(three, "COM3").selected, 2);  // not listed: the rule
+    EXPECT_EQ(orv::readerChoices(three, "other maker reader 0").selected, 2);  // names are exact
     c = orv::readerChoices({"Other Maker Reader 0", "Virtual PCD 00 00"});
     EXPECT_EQ(c.selected, 0);
 }
 
-TEST_F(ReaderDialogTest, PreselectsTianyuEvenWhenAnotherReaderIsSaved) {
+// Opening the dialog to look and pressing "确定" keeps a working setting.
+TEST_F(ReaderDialogTest, PreselectsTheSavedReaderSoThatOkKeepsIt) {
     settings_.READER = "Other Maker Reader 0";
     open({"Other Maker Reader 0", "Tianyu CCID 00 00"});
     EXPECT_EQ(dialog_->windowTitle(), "读卡器设置");
     EXPECT_EQ(entries(), (QStringList{"USB", "Other Maker Reader 0", "Tianyu CCID 00 00"}));
-    EXPECT_EQ(combo_->currentText(), "Tianyu CCID 00 00");
+    EXPECT_EQ(combo_->currentText(), "Other Maker Reader 0");
     EXPECT_EQ(child<QLabel>(*dialog_, "Label1")->text(), "读卡器：");
-    // "确定" untouched changes the saved reader.
     click(*dialog_, "cmdOK");
-    EXPECT_EQ(settings_.READER, "Tianyu CCID 00 00");
-    EXPECT_EQ(applied_, QStringList{"Tianyu CCID 00 00"});
+    EXPECT_EQ(settings_.READER, "Other Maker Reader 0");
+    EXPECT_EQ(applied_, QStringList{"Other Maker Reader 0"});
     EXPECT_EQ(refreshed_, 1);
-    EXPECT_EQ(reload().READER, "Tianyu CCID 00 00");
+    EXPECT_EQ(reload().READER, "Other Maker Reader 0");
     EXPECT_FALSE(dialog_->isVisible());
+}
+
+TEST_F(ReaderDialogTest, ASavedReaderThatIsNotListedGivesWayToTianyu) {
+    settings_.READER = "COM3";
+    open({"Other Maker Reader 0", "Tianyu CCID 00 00"});
+    EXPECT_EQ(combo_->currentText(), "Tianyu CCID 00 00");
+    click(*dialog_, "cmdOK");
+    EXPECT_EQ(reload().READER, "Tianyu CCID 00 00");
 }
 
 TEST_F(ReaderDialogTest, WithoutReadersOnlyUsbIsOfferedAndChosen) {

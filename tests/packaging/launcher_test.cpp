@@ -197,7 +197,7 @@ TEST_F(Launcher, FolderThatCannotBeMadeStopsWithAMessage) {
     writeFile(root_.file("plain-file"), "");
     const Result r = run({}, QString::fromStdString(root_.file("plain-file")));
     EXPECT_NE(r.exitCode, 0);
-    EXPECT_NE(r.error.find("orvane: cannot make"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("orvane: 无法建立"), std::string::npos) << r.error;
     EXPECT_FALSE(fs::exists(record()));
 }
 
@@ -205,7 +205,7 @@ TEST_F(Launcher, InstalledProgramThatDoesNotRunStopsWithAMessage) {
     writeFile((installed() / "orvane").string(), "not a program");
     const Result r = run();
     EXPECT_NE(r.exitCode, 0);
-    EXPECT_NE(r.error.find("does not run"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("无法运行"), std::string::npos) << r.error;
     EXPECT_FALSE(fs::exists(user() / "libzelreader.so"));
 }
 

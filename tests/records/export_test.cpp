@@ -354,6 +354,10 @@ TEST_F(ExporterTest, AFolderWithoutWritePermissionLeavesNoFile) {
         EXPECT_EQ(shown[0].caption, "错误");
         EXPECT_EQ(shown[0].icon, MessageBox::Icon::Exclamation);
         EXPECT_NE(logText().find(c.tag), std::string::npos);
+        // The system's "Permission denied" is for the log, not the user.
+        EXPECT_FALSE(shown[0].text.contains("ermission")) << shown[0].text.toStdString();
+        EXPECT_TRUE(shown[0].text.contains("文件打不开")) << shown[0].text.toStdString();
+        EXPECT_NE(logText().find("ermission"), std::string::npos) << logText();
     }
     EXPECT_TRUE(QDir(QString::fromStdString(folder))
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)

@@ -422,6 +422,20 @@ TEST_F(MainWindowTest, TheReaderDialogListsThePcscReadersAndAppliesTheChoice) {
     EXPECT_TRUE(gridShown());
 }
 
+// A standard reader as pcscd lists it, and nothing chosen yet: the program
+// takes the first reader listed (not the serial "USB", which Linux has not)
+// and reads the card without a visit to the reader dialog.
+TEST_F(MainWindowTest, AnEmptyReaderSettingTakesTheFirstListedReader) {
+    orvtest::writeSettings(dir_, {"READER="});
+    start(cardsim::build(cardsim::realisticSpec()));
+    EXPECT_EQ(program_.settings.READER, "Virtual PCD 00 00");
+    EXPECT_EQ(program_.card->currentReader(), "Virtual PCD 00 00");
+    EXPECT_EQ(window_->findChild<QLabel*>("READER")->text(), "读卡器：已连接");
+    readWith("mnuJBXX");
+    EXPECT_TRUE(gridShown());
+    EXPECT_EQ(program_.ini.GetSetting("SYSTEM", "READER", "unset"), "unset");  // nothing written
+}
+
 TEST_F(MainWindowTest, ASecondCopyBringsTheMinimisedWindowBack) {
     start(cardsim::build(cardsim::realisticSpec()));
     window_->showMinimized();

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include "base/ErrorTexts.h"
 #include "service/Texts.h"
 #include "service/WizardTexts.h"
 #include "shell/Startup.h"
@@ -66,10 +67,37 @@ TEST(Manual, ExplainsEveryTextTheProgramShowsOnAFailure) {
         "输入的金额错误，请重新输入。", "该卡尚未清零解锁，不能单独进行清卡操作。",
         "清除历史数据时发生错误，错误代码：", "清除历史数据成功！点“取消”退出。",
         // queries, export, update
-        "起始时间不能大于终止时间！", "数据已导出到：",
-        "导出时发生错误:", "已下载本系统最新版本，程序将关闭后自动升级。"};
+        "起始时间不能大于终止时间！", "数据已导出到：", "查询记录时出错：",
+        "导出时发生错误:", "已下载本系统最新版本，程序将关闭后自动升级。",
+        // the reasons the program gives in its own words
+        orv::socketErrorText(QAbstractSocket::ConnectionRefusedError),
+        orv::socketErrorText(QAbstractSocket::HostNotFoundError),
+        orv::socketErrorText(QAbstractSocket::NetworkError), orv::kRecordsUnreadable.left(12),
+        orv::kRecordsUnwritable.left(8),
+        // what the query windows show as a result
+        "成功", "失败", "未执行", "未知"};
     for (const QString& t : texts)
         EXPECT_TRUE(html.contains(t)) << t.toStdString();
+}
+
+// What a taxpayer alone needs: the month at the front, the first set-up,
+// where the records are on each platform, the reader on each platform.
+TEST(Manual, StartsWithTheMonthAndCoversSetUpFilesAndReaders) {
+    const QString html = manualText();
+    const qsizetype month = html.indexOf(QStringLiteral("id=\"month\""));
+    ASSERT_GE(month, 0);
+    EXPECT_LT(month, html.indexOf(QStringLiteral("id=\"intro\"")));
+    EXPECT_LT(html.indexOf(QStringLiteral("id=\"firstrun\"")),
+              html.indexOf(QStringLiteral("id=\"intro\"")));
+    for (const char* t : {"127.0.0.1", "~/.local/share/orvane", "%LOCALAPPDATA%\\Programs\\Orvane",
+                          "Orvane 用户卡数据报送", "pcscd", "dialout", "COM33",
+                          "sudo apt remove orvane", "培训模式", "id=\"glossary\""})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(t))) << t;
+    // Every link inside the manual leads to a section of it.
+    const QRegularExpression link(QStringLiteral(R"re(href="#([a-z]+)")re"));
+    for (const auto& m : link.globalMatch(html))
+        EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(m.captured(1))))
+            << m.captured(1).toStdString();
 }
 
 }  // namespace
