@@ -99,12 +99,28 @@ void ClearUnlock::run(Wizard& w) {
     if (c.data.ef01 != records_) {
         records_ = c.data.ef01;
         taken_ = 0;
+        unsure_ = false;
+    }
+    if (unsure_) {
+        // The first record's write failed where the card may have run it.
+        // Any record it takes unlocks it, so its summary flag tells.
+        const QString ef04 = card.readEF04();
+        sw = card.getSW();
+        if (sw != kOk) {
+            finish(w, kUnreadable, texts::kCardSwappedLog + sw,
+                   Wizard::readFailedText(sw) + retryLine, true);
+            return;
+        }
+        if (!ef04.startsWith(QLatin1String("01"))) ++taken_;
+        unsure_ = false;
     }
     const QStringList records = records_.split(QStringLiteral("##"), Qt::SkipEmptyParts);
     for (; taken_ < records.size(); ++taken_) {
         if (card.echoControls(records[taken_])) continue;
         sw = card.getSW();
-        const bool retry = recordNotTaken(sw);
+        unsure_ = !recordNotTaken(sw);
+        // After the card took a record its summary flag no longer tells.
+        const bool retry = !unsure_ || taken_ == 0;
         const QString text = texts::kEchoFailed + sw + QLatin1Char('\n') +
                              (retry ? texts::kContactService + retryLine
                                     : texts::kUseClearHistory + texts::kOrContactService);

@@ -13,11 +13,14 @@ class Wizard;
 class ClearUnlock {
 public:
     void run(Wizard& wizard);
-    // True after an attempt that surely left the card without the record
-    // it failed on: the card could not be read, it was another card, or it
-    // refused the record. "确定" then goes on from the first record the card
-    // did not take, once the right card is back, rather than the taxpayer
-    // being left with a locked card. A record is never written twice.
+    // True after an attempt that left the card without the record it
+    // failed on, or where the card's state can tell: the card could not be
+    // read, it was another card, it refused the record, or the first
+    // record's write failed where the card may have run it (its summary
+    // flag, read first, tells whether it took it). "确定" then goes on from
+    // the first record the card did not take, once the right card is back,
+    // rather than the taxpayer being left with a locked card. A record is
+    // never written twice.
     bool mayRetry() const { return retry_; }
 
     // Whether a failed write of one record (its status text) surely left
@@ -41,6 +44,8 @@ private:
     // card has taken, across retries.
     QString records_;
     qsizetype taken_ = 0;
+    // The last write failed where the card may have run it.
+    bool unsure_ = false;
 };
 
 }  // namespace orv
