@@ -7,6 +7,7 @@
 #include <QString>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace orv {
@@ -15,10 +16,17 @@ class FileDialog {
 public:
     // The save dialog with `filters` as Qt writes them ("Excel文件 (*.xls)",
     // several joined by ";;"), the first one selected, `defaultSuffix`
-    // added to a name typed without one, and a prompt before an existing
+    // added to a name typed without one until the user picks another
+    // filter (then that filter's suffix), and a prompt before an existing
     // file is overwritten. The chosen path, or nothing on cancel.
     static std::optional<QString> getSaveFileName(QWidget* parent, const QString& filters,
                                                   const QString& defaultSuffix);
+    // Sets `dialog` up as getSaveFileName() shows it.
+    static void prepareSave(QFileDialog& dialog, const QString& filters,
+                            const QString& defaultSuffix);
+    // The suffix of a filter as Qt writes it: "csv" for "CSV (*.csv)";
+    // empty for none or several.
+    static QString suffixOf(const QString& filter);
 
     struct Shown {
         QString filters, defaultSuffix;

@@ -40,6 +40,13 @@ bool amountKeyAllowed(const QString& keyText) {
            c == QLatin1Char('\x7f');
 }
 
+bool amountTextAllowed(QStringView text) {
+    for (QChar c : text)
+        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('.'))
+            return false;
+    return true;
+}
+
 bool validAmount(const QString& text) {
     static const QRegularExpression plain(QStringLiteral("^(?=.*[0-9])[0-9]*(\\.[0-9]*)?$"));
     const QString t = text.trimmed();

@@ -25,6 +25,10 @@ std::optional<AmountInputs> amountInputsFor(const QString& yhlx, const QString& 
 // Escape (the window) are not the inputs' to filter.
 bool amountKeyAllowed(const QString& keyText);
 
+// Text that may enter an input however it comes (typed, pasted with the
+// context menu or Shift+Insert, dropped): digits and "." only.
+bool amountTextAllowed(QStringView text);
+
 // A trimmed plain decimal (digits with at most one ".", at least one
 // digit) with at most two digits after the point, at least 0 and below
 // 100000000.

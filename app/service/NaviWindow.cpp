@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/MessageBox.h"
+#include "service/AmountValidator.h"
 #include "service/OperationTexts.h"
 
 // Pictures compiled into a static library register by hand, outside any
@@ -70,6 +71,7 @@ NaviWindow::NaviWindow(WizardContext context, QWidget* parent) : QDialog(parent)
         txtJE_[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
         txtJE_[i]->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
         txtJE_[i]->installEventFilter(this);
+        txtJE_[i]->setValidator(new AmountTextValidator(txtJE_[i]));
         lblInput_[i]->setBuddy(txtJE_[i]);
         lblInput_[i]->hide();
         txtJE_[i]->hide();

@@ -44,6 +44,11 @@ inline const QString kUseClearHistory =
 inline const QString kOrContactService =
     QStringLiteral("或者联系服务人员、或到办税大厅进行处理，点“取消”退出。");
 inline const QString kUnlocked = QStringLiteral("清零解锁成功！点“取消”退出。");
+// After a write that left the card as it was: "确定" writes the record again.
+inline const QString kRetryWithOk = QStringLiteral("点“确定”重新写入监控数据。");
+// The server accepted, but sent monitoring data the card cannot take.
+inline const QString kMonitoringUnusable =
+    QStringLiteral("服务器已受理，但返回的监控数据有误，未写入用户卡。");
 
 inline const QString kOtherSales = QStringLiteral("其他销售收入：");
 inline const QString kPeriodAmount = QStringLiteral("本期发生额：");

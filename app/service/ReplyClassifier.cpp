@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "card/CardData.h"
 #include "card/RecordsStore.h"
+#include "service/OperationTexts.h"
 #include "service/Requests.h"
 #include "service/RunState.h"
 #include "service/Texts.h"
@@ -13,6 +14,7 @@ namespace orv {
 
 namespace {
 constexpr int kMonitorRecordChars = 74;
+constexpr int kEchoRefused = 6;  // sbjs.jg3: the monitoring data was not written
 }  // namespace
 
 bool wholeMonitoringRecords(const QString& data) {
@@ -24,6 +26,11 @@ bool wholeMonitoringRecords(const QString& data) {
 bool ReplyClassifier::storeMonitoring(const QString& data, QString* error) {
     card_.ef01 = data;
     return store_.SaveEf01(card_, error);
+}
+
+void ReplyClassifier::unusableRecord(int step) {
+    card_.statusText = texts::kMonitoringUnusable + QLatin1Char('\n') + texts::kContactService;
+    run_.step = step;
 }
 
 bool ReplyClassifier::abnormal(int step) {
@@ -64,15 +71,20 @@ bool ReplyClassifier::s2(const wire::Reply& r, QString* error) {
     card_.statusText = r.trimmedField(70, 60);
     card_.resultText = r.trimmedField(130, 80);
     if (r.integerField(220, 15) != 0) {
-        // Nothing of a record the card could not take is kept or written.
-        const QString record = r.field(235, kMonitorRecordChars);
-        if (!wholeMonitoringRecords(record)) return abnormal(31);
-        run_.step = 4;
         // The record means the report was accepted: the report is kept as
-        // any other accepted one, with the record under the same row.
+        // any other accepted one, with the record under the same row. A
+        // record the card could not take is neither kept nor written; the
+        // refused write is, so that nobody reports again what was booked.
+        const QString record = r.field(235, kMonitorRecordChars);
+        const bool whole = wholeMonitoringRecords(record);
+        if (whole)
+            run_.step = 4;
+        else
+            unusableRecord(31);
         RecordsStore::Batch batch(store_, card_);
-        return store_.SaveCBS(card_, 1, error) && storeMonitoring(record, error) &&
-               batch.commit(error);
+        if (!store_.SaveCBS(card_, 1, error)) return false;
+        if (!whole) return store_.SaveQLJS(card_, kEchoRefused, error) && batch.commit(error);
+        return storeMonitoring(record, error) && batch.commit(error);
     }
     if (card_.resultText == QLatin1String("0")) {
         card_.joinS1(2);
@@ -97,12 +109,17 @@ bool ReplyClassifier::k2(const wire::Reply& r, QString* error) {
     card_.statusText = r.trimmedField(85, 60);
     card_.resultText = r.trimmedField(145, 80);
     if (r.integerField(235, 15) != 0) {
+        // As for S2: the payment was booked whatever the record holds.
         const QString record = r.field(250, kMonitorRecordChars);
-        if (!wholeMonitoringRecords(record)) return abnormal(33);
-        run_.step = 20;
+        const bool whole = wholeMonitoringRecords(record);
+        if (whole)
+            run_.step = 20;
+        else
+            unusableRecord(33);
         RecordsStore::Batch batch(store_, card_);
-        return store_.SaveSBJS(card_, 1, error) && storeMonitoring(record, error) &&
-               batch.commit(error);
+        if (!store_.SaveSBJS(card_, 1, error)) return false;
+        if (!whole) return store_.SaveQLJS(card_, kEchoRefused, error) && batch.commit(error);
+        return storeMonitoring(record, error) && batch.commit(error);
     }
     if (!card_.statusText.isEmpty()) {
         run_.step = 21;

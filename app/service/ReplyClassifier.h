@@ -37,6 +37,9 @@ private:
     bool k2(const wire::Reply& r, QString* error);
     bool k4(const wire::Reply& r, QString* error);
     bool abnormal(int step);
+    // An acceptance whose monitoring data the card cannot take: the text
+    // that says so, and the run ends at `step`.
+    void unusableRecord(int step);
     // Keeps the monitoring data for clear-unlock: the records go to ef01,
     // the operation row says they are stored but not yet written (jg3 = 2).
     bool storeMonitoring(const QString& data, QString* error);

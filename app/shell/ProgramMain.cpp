@@ -46,12 +46,8 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
 
     SingleInstance instance(SingleInstance::runtimeFolder());
-    if (!instance.acquire()) {
-        // Another copy runs: bring it forward and leave without a trace.
-        instance.notifyRunning();
-        return 0;
-    }
     const QString folder = programFolder();
+    if (const std::optional<int> code = claimSingleInstance(instance, folder)) return *code;
     installTranslations(app, folder);
 
     Program program;

@@ -6,6 +6,9 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "base/AppLog.h"
+#include "gui/MessageBox.h"
+
 namespace orv {
 
 namespace {
@@ -32,8 +35,18 @@ QString SingleInstance::runtimeFolder() {
     return f;
 }
 
-bool SingleInstance::acquire() {
-    if (!lock_.tryLock(0)) return false;
+SingleInstance::Claim SingleInstance::acquire() {
+    if (!lock_.tryLock(0)) {
+        // Only a lock held by a live copy means "already running"; a dead
+        // copy's lock is taken over by tryLock itself.
+        if (lock_.error() == QLockFile::LockFailedError) return Claim::Running;
+        const QString reason = lock_.error() == QLockFile::PermissionError
+                                   ? QStringLiteral("没有写入权限")
+                                   : qt_error_string();
+        error_ = QStringLiteral("无法创建程序运行锁文件：") + QDir::toNativeSeparators(lockPath_) +
+                 QLatin1Char('\n') + reason;
+        return Claim::Failed;
+    }
     // Holding the lock, any socket file there is a crashed copy's.
     QLocalServer::removeServer(socketPath_);
     server_ = std::make_unique<QLocalServer>();
@@ -42,7 +55,7 @@ bool SingleInstance::acquire() {
     // Without the socket the copy still runs alone; it only cannot be
     // called to the front.
     server_->listen(socketPath_);
-    return true;
+    return Claim::First;
 }
 
 void SingleInstance::onConnection() {
@@ -76,6 +89,23 @@ bool SingleInstance::notifyRunning(int timeoutMs) {
     if (!sent && !failed) loop.exec();
     s.disconnectFromServer();
     return sent;
+}
+
+std::optional<int> claimSingleInstance(SingleInstance& instance, const QString& programFolder) {
+    switch (instance.acquire()) {
+        case SingleInstance::Claim::First:
+            return std::nullopt;
+        case SingleInstance::Claim::Running:
+            // Another copy runs: bring it forward and leave without a trace.
+            instance.notifyRunning();
+            return 0;
+        case SingleInstance::Claim::Failed:
+            break;
+    }
+    const QString text = instance.errorString();
+    AppLog(programFolder).Log(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    MessageBox::show(nullptr, text, QStringLiteral("错误"), MessageBox::Icon::Exclamation);
+    return 1;
 }
 
 }  // namespace orv

@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <memory>
+#include <optional>
 
 namespace orv {
 
@@ -20,9 +21,14 @@ public:
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this is the first copy: the lock is held and the socket
-    // listens.
-    bool acquire();
+    enum class Claim {
+        First,    // the lock is held and the socket listens
+        Running,  // another live copy holds the lock
+        Failed,   // the lock could not be taken for another reason
+    };
+    Claim acquire();
+    // Why acquire() failed, for the user: the lock file and the reason.
+    QString errorString() const { return error_; }
     // For a later copy: asks the first copy to show its window; false when
     // it could not be reached within `timeoutMs`.
     bool notifyRunning(int timeoutMs = 2000);
@@ -36,9 +42,17 @@ signals:
 private:
     void onConnection();
 
-    QString lockPath_, socketPath_;
+    QString lockPath_, socketPath_, error_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
 };
+
+// Start-up's use of the lock for the program in `programFolder`: nothing
+// when this copy goes on. Otherwise the exit code: 0 after calling the
+// running copy to the front; 1 after a lock that could not be taken for any
+// other reason (a runtime folder that cannot be written, an I/O error),
+// shown in an "错误" box and logged, rather than ending as if another copy
+// ran.
+std::optional<int> claimSingleInstance(SingleInstance& instance, const QString& programFolder);
 
 }  // namespace orv

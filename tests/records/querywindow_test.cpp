@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,6 +28,7 @@
 #include "gui/FileDialog.h"
 #include "gui/MessageBox.h"
 #include "openrecordsdb.h"
+#include "records/Export.h"
 #include "records/QueryWindow.h"
 #include "records/RecordQuery.h"
 #include "tempdir.h"
@@ -459,6 +462,28 @@ TEST(QueryStatements, KeepTheirConditionsAndTakeTheDatesAsParameters) {
     EXPECT_TRUE(
         orv::queryStatement(5).startsWith("select * from ef09 where  kprq between ? and ?"));
     EXPECT_EQ(orv::queryStatement(9), "");
+}
+
+// Regression: in the query window's dialog, choosing "CSV(逗号分隔) (*.csv)"
+// and typing a bare name gave name.xls, a workbook: the suffix added stayed
+// the first filter's.
+TEST(SaveDialog, ABareNameTakesTheChosenFiltersSuffix) {
+    orvtest::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    QFileDialog dialog;
+    FileDialog::prepareSave(dialog, orv::qtFilters(orv::queryExportFilter()), "xls");
+    dialog.setDirectory(folder);
+    dialog.show();
+    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);  // Qt's own dialog, which adds the suffix before it asks
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down);
+    ASSERT_EQ(dialog.selectedNameFilter(), "CSV(逗号分隔) (*.csv)");
+    dialog.findChild<QLineEdit*>("fileNameEdit")->setText("name");
+    QMetaObject::invokeMethod(&dialog, "accept");  // as "保存" does
+    EXPECT_EQ(dialog.selectedFiles(), QStringList{folder + "/name.csv"});
+    EXPECT_EQ(FileDialog::suffixOf("文本文件(制表符分隔) (*.txt)"), "txt");
+    EXPECT_EQ(FileDialog::suffixOf("All (*)"), "");
 }
 
 }  // namespace

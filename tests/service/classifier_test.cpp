@@ -10,6 +10,7 @@
 #include "card/RecordsStore.h"
 #include "fakes.h"
 #include "openrecordsdb.h"
+#include "service/OperationTexts.h"
 #include "service/ReplyClassifier.h"
 #include "service/Requests.h"
 #include "service/RunState.h"
@@ -96,13 +97,28 @@ TEST_F(ClassifierTest, ReportAcceptedWithTheMonitoringRecordIsKept) {
     EXPECT_EQ(scalar("select count(*) from ef01 where cbid = (select id from sbjs)"), 1);
 }
 
+// Regression: an S2 or K2 that said the server had accepted, with
+// monitoring data the card cannot take, left no trace, and its text invited
+// the user to report or pay again what the server had booked.
+TEST_F(ClassifierTest, AcceptanceWithUnusableMonitoringDataIsKeptAndNothingWritten) {
+    const QString notHex = "XYZ" + QString(71, 'A');
+    const QString shown = orv::texts::kMonitoringUnusable + "\n" + orv::texts::kContactService;
+    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, notHex}})), 31);
+    EXPECT_EQ(card_.statusText, shown);
+    EXPECT_EQ(scalar("select jg1 * 100 + jg2 * 10 + jg3 from sbjs"), 106);
+    EXPECT_EQ(scalar("select count(*) from ef04"), 2);  // the report's data, as accepted
+    EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, QString(70, 'A')}})), 33);  // cut short
+    EXPECT_EQ(card_.statusText, shown);
+    EXPECT_EQ(scalar("select jg1 * 100 + jg2 * 10 + jg3 from sbjs"), 116);  // the same row
+    EXPECT_EQ(scalar("select count(*) from ef01"), 0);
+    card_.rID = -1;  // a payment on its own: a row of its own
+    EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, notHex}})), 33);
+    EXPECT_EQ(scalar("select jg2 * 10 + jg3 from sbjs where jg1 = 0"), 16);
+}
+
 // Regression: monitoring data the card cannot take reached clear-unlock.
 TEST_F(ClassifierTest, MonitoringDataThatIsNoWholeHexRecordsIsRefused) {
     const QString notHex = "XYZ" + QString(71, 'A');
-    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, notHex}})), 31);
-    EXPECT_EQ(classify(reply("S2", {{220, "74"}, {235, QString(70, 'A')}})), 31);  // cut short
-    EXPECT_EQ(classify(reply("K2", {{235, "74"}, {250, notHex}})), 33);
-    EXPECT_EQ(card_.statusText, orv::texts::kAbnormalReply);
     for (const QString& data : {QString(73, 'A'), QString(74, 'A') + "#" + QString(74, 'B'),
                                 QString(74, 'A') + "##", QString(148, 'A'), notHex}) {
         EXPECT_EQ(

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMovie>
 #include <QPushButton>
 #include <QTest>
@@ -21,8 +25,10 @@
 #include "openrecordsdb.h"
 #include "programfolder.h"
 #include "serialsim.h"
+#include "service/AmountInputs.h"
 #include "service/NaviWindow.h"
 #include "service/WizardTexts.h"
+#include "service/WizardView.h"
 #include "zellib.h"
 
 namespace {
@@ -90,6 +96,32 @@ TEST_F(NaviWindowTest, OpensReadyWithTheInsertCardText) {
     EXPECT_FALSE(child<QLabel>(*w, "picLeft")->pixmap().isNull());
     for (const char* input : {"txtJE", "txtJE1", "txtJE2", "lblInput", "lblInput1", "lblInput2"})
         EXPECT_FALSE(child<QWidget>(*w, input)->isVisible()) << input;
+}
+
+// Regression: only typed keys were filtered; Shift+Insert, the context
+// menu's Paste and a drop put any text into an amount input.
+TEST_F(NaviWindowTest, AmountInputsTakeOnlyAmountsEveryWayIn) {
+    auto w = open(1);
+    w->wizard().view().showAmountInputs(*orv::amountInputsFor("4", "12"));
+    auto* input = child<QLineEdit>(*w, "txtJE2");
+    ASSERT_NE(input, nullptr);
+    input->setFocus();
+    QApplication::clipboard()->setText("-1,000");
+    input->selectAll();
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(input->text(), "0");
+    input->paste();  // the context menu's Paste
+    EXPECT_EQ(input->text(), "0");
+    QMimeData mime;
+    mime.setText("1e5");
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(input, &drop);
+    EXPECT_EQ(input->text(), "0");
+    // An amount comes in every way.
+    QApplication::clipboard()->setText("12.5");
+    input->selectAll();
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(input->text(), "12.5");
 }
 
 TEST_F(NaviWindowTest, ASuccessfulReadStoresTheFileAndCloses) {

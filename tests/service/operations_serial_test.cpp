@@ -128,7 +128,7 @@ TEST_F(SerialOperations, ClearUnlockThatCannotReadTheCardIsTriedAgain) {
         d.ok();
         final = d.drive();
     });
-    EXPECT_EQ(failed, orv::Wizard::readFailedText("FF7A"));
+    EXPECT_EQ(failed, orv::Wizard::readFailedText("FF7A") + "\n" + texts::kRetryWithOk);
     EXPECT_TRUE(failed.contains("可能是用户卡未插到位。"));
     EXPECT_EQ(jg3, 4);
     EXPECT_TRUE(retryOffered);

@@ -12,11 +12,13 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
 #include <QToolBar>
 
 #include "builder.h"
+#include "card/RecordsDb.h"
 #include "gui/MessageBox.h"
 #include "operations.h"
 #include "orv/hex.h"
@@ -371,16 +373,20 @@ TEST(Operations, RepliesThatCannotBeTakenWriteNothing) {
     struct Case {
         const char* scenario;
         QString text;
-        int requests;
+        int requests, operations;
     };
+    // A report accepted with a record the card cannot take is kept, and
+    // the refused write with it (jg3 = 6).
     for (const Case& k :
-         {Case{"bad-serial", texts::kSerialFailed, 1}, Case{"bad-record", texts::kAbnormalReply, 3},
-          Case{"garbage", texts::kAbnormalReply, 1}}) {
+         {Case{"bad-serial", texts::kSerialFailed, 1, 0},
+          Case{"bad-record", texts::kMonitoringUnusable + "\n" + texts::kContactService, 3, 1},
+          Case{"garbage", texts::kAbnormalReply, 1, 0}}) {
         SCOPED_TRACE(k.scenario);
         Env e(k.scenario);
         EXPECT_EQ(e.run->runToEnd("mnuCBS"), k.text);
         EXPECT_EQ(e.requests(), k.requests);
-        EXPECT_EQ(e.run->operations(), 0);
+        EXPECT_EQ(e.run->operations(), k.operations);
+        if (k.operations) expectOperation(e, 1, 0, 6, 2, 6, 62);
         orvtest::expectUntouched(e.before, e.card());
         for (const std::string& apdu : e.apdus()) {
             EXPECT_NE(apdu.rfind("C0E8", 0), 0u);
@@ -460,7 +466,8 @@ TEST(Operations, AnotherCardBeforeClearUnlockIsNotWritten) {
         d.ok();
         final = d.drive();
     });
-    EXPECT_EQ(refused, texts::kOtherCard + "\n" + texts::kCheckAndRetry);
+    EXPECT_EQ(refused,
+              texts::kOtherCard + "\n" + texts::kCheckAndRetry + "\n" + texts::kRetryWithOk);
     EXPECT_EQ(jg3, 5);
     EXPECT_TRUE(retryOffered);
     orvtest::expectUntouched(other, otherAfter);
@@ -468,6 +475,87 @@ TEST(Operations, AnotherCardBeforeClearUnlockIsNotWritten) {
     EXPECT_EQ(final, texts::kUnlocked);
     expectOperation(e, 1, 1, 1, 2, 6, 62);
     orvtest::expectUnlocked(e.before, e.card(), monitorsOf(e), {3, 3}, {31, 31});
+}
+
+// Regression: when the outcome of clear-unlock could not be saved, the user
+// saw only the unexpected-error text, not what the card went through.
+TEST(Operations, AnUnlockThatCannotBeRecordedStillSaysWhatTheCardWentThrough) {
+    Env e("unlock");
+    QSqlQuery q(orv::RecordsDb::connection());
+    ASSERT_TRUE(
+        q.exec("create trigger refuse_unlocked before update of jg3 on sbjs "
+               "when new.jg3 = 1 begin select raise(abort, 'disk I/O error'); end"));
+    const QString final = e.run->runToEnd("mnuCBS");
+    EXPECT_TRUE(final.startsWith(texts::kUnlocked + "\n" + texts::kUnexpected + "\n"))
+        << final.toStdString();
+    EXPECT_TRUE(final.contains("disk I/O error")) << final.toStdString();
+    orvtest::expectUnlocked(e.before, e.card(), monitorsOf(e), {3, 3}, {31, 31});
+    EXPECT_TRUE(logged(e, "[06,004]clearEF09成功"));
+    bool errorLogged = false;
+    for (const QString& line : e.run->logLines())
+        errorLogged |= line.contains(texts::kUnexpected) && line.contains("disk I/O error");
+    EXPECT_TRUE(errorLogged);
+}
+
+// Regression: after the card refused the second of two monitoring records,
+// "确定" sent both again and the first was written twice. The retry goes on
+// from the refused record; a failure after which the card may hold the
+// record (6581: memory changed) sends the user to clearing the history
+// and offers no retry.
+TEST(Operations, ARetriedUnlockWritesEachRecordOnce) {
+    for (const char* status : {"6985", "6581"}) {
+        SCOPED_TRACE(status);
+        const bool retryable = QByteArray(status) == "6985";
+        Env e("declare-05");
+        QString refused, final;
+        bool retryOffered = false;
+        int jg3 = -1;
+        QString first, second;
+        e.run->operation("mnuCBS", [&](WizardDriver& d) {
+            d.ok();
+            ASSERT_TRUE(d.settle());
+            ASSERT_EQ(d.step(), 7);
+            // The server's two records: the serial, the register, a tag.
+            const QJsonObject q = e.sim->lines().value(1);
+            const QString run = q["serial"].toString() + q["register"].toString();
+            first = "C0E8000025" + (run + "MONI").toLatin1().toHex().toUpper();
+            second = "C0E8000025" + (run + "NONI").toLatin1().toHex().toUpper();
+            cardsim::Bytes reply;
+            ASSERT_TRUE(orv::hex::decode(status, reply));
+            cardsim::Faults refuse;
+            refuse.prefixes.push_back({second.toStdString(), reply});
+            e.reader.card().setFaults(refuse);
+            d.ok();
+            refused = d.drive();
+            retryOffered = d.okEnabled();
+            jg3 = e.run->lastOperation().value("jg3").toInt();
+            e.reader.card().setFaults({});
+            if (retryOffered) {
+                d.ok();
+                final = d.drive();
+            }
+        });
+        const QString code = QString::fromLatin1(status);
+        EXPECT_EQ(jg3, 6);
+        EXPECT_EQ(retryOffered, retryable);
+        int writesOfFirst = 0, writesOfSecond = 0;
+        for (const std::string& apdu : e.apdus()) {
+            writesOfFirst += QString::fromStdString(apdu) == first;
+            writesOfSecond += QString::fromStdString(apdu) == second;
+        }
+        EXPECT_EQ(writesOfFirst, 1);
+        if (retryable) {
+            EXPECT_EQ(refused, texts::kEchoFailed + code + "\n" + texts::kContactService + "\n" +
+                                   texts::kRetryWithOk);
+            EXPECT_EQ(writesOfSecond, 2);  // refused, then taken
+            EXPECT_EQ(final, texts::kUnlocked);
+            EXPECT_EQ(e.run->lastOperation().value("jg3").toInt(), 1);
+        } else {
+            EXPECT_EQ(refused, texts::kEchoFailed + code + "\n" + texts::kUseClearHistory +
+                                   texts::kOrContactService);
+            EXPECT_EQ(writesOfSecond, 1);
+        }
+    }
 }
 
 TEST(Operations, ClearHistoryRefusesALockedCard) {

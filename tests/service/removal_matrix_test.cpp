@@ -123,10 +123,11 @@ TEST(RemovalMatrix, CardPulledAfterEachApduOfClearUnlock) {
         QString expected;
         switch (code) {
             case 4:
-                expected = orv::Wizard::readFailedText(sw);
+                expected = orv::Wizard::readFailedText(sw) + "\n" + texts::kRetryWithOk;
                 break;
             case 6:
-                expected = texts::kEchoFailed + sw + "\n" + texts::kContactService;
+                expected = texts::kEchoFailed + sw + "\n" + texts::kContactService + "\n" +
+                           texts::kRetryWithOk;
                 break;
             case 7:
                 expected = texts::kClearInvoicesFailed + sw + "\n" + texts::kUseClearHistory +

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include "base/ErrorTexts.h"
+#include "service/OperationTexts.h"
 #include "service/Texts.h"
 #include "service/WizardTexts.h"
 #include "shell/Startup.h"
@@ -50,7 +51,7 @@ TEST(Manual, ExplainsEveryTextTheProgramShowsOnAFailure) {
     const QString html = manualText();
     const QString texts[] = {
         // start-up and the main window
-        "动态库文件未找到！", "数据库文件未找到！", "打开数据库错误！",
+        "动态库文件未找到！", "数据库文件未找到！", "打开数据库错误！", "无法创建程序运行锁文件：",
         "读卡器未连接，请检查后重试。", "帮助文件未找到！",
         "连接发票辨伪拍奖服务器错误，请稍后重试！",
         // settings and the about box
@@ -62,10 +63,11 @@ TEST(Manual, ExplainsEveryTextTheProgramShowsOnAFailure) {
         // copy-tax, clear-unlock, declaration, clearing history
         "该卡已经清零解锁，无有效的申报汇总数据。", "您的用户卡中没有日交易记录。",
         "您的用户卡中日交易记录与汇总数据不符。", "读卡器中的卡不是您抄报的卡！",
-        "回送监控数据时发生错误，错误代码：", "清除发票使用信息时发生错误，错误代码：",
-        "清除日交易记录时发生错误，错误代码：", "清零解锁成功！点“取消”退出。",
-        "输入的金额错误，请重新输入。", "该卡尚未清零解锁，不能单独进行清卡操作。",
-        "清除历史数据时发生错误，错误代码：", "清除历史数据成功！点“取消”退出。",
+        "回送监控数据时发生错误，错误代码：", kRetryWithOk, kMonitoringUnusable,
+        "清除发票使用信息时发生错误，错误代码：", "清除日交易记录时发生错误，错误代码：",
+        "清零解锁成功！点“取消”退出。", "输入的金额错误，请重新输入。",
+        "该卡尚未清零解锁，不能单独进行清卡操作。", "清除历史数据时发生错误，错误代码：",
+        "清除历史数据成功！点“取消”退出。",
         // queries, export, update
         "起始时间不能大于终止时间！", "数据已导出到：", "查询记录时出错：",
         "导出时发生错误:", "已下载本系统最新版本，程序将关闭后自动升级。",

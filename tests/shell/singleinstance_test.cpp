@@ -9,6 +9,9 @@
 #include <QSignalSpy>
 #include <filesystem>
 
+#include "base/Text.h"
+#include "gui/MessageBox.h"
+#include "nopermission.h"
 #include "programfolder.h"
 #include "qtwait.h"
 #include "shell/SingleInstance.h"
@@ -17,15 +20,16 @@
 namespace {
 
 using orv::SingleInstance;
+using Claim = orv::SingleInstance::Claim;
 using orvtest::folderOf;
 
 TEST(SingleInstance, SecondCopyCallsTheFirstToTheFront) {
     orvtest::TempDir dir;
     SingleInstance first(folderOf(dir));
-    ASSERT_TRUE(first.acquire());
+    ASSERT_EQ(first.acquire(), Claim::First);
     QSignalSpy called(&first, &SingleInstance::activationRequested);
     SingleInstance second(folderOf(dir));
-    EXPECT_FALSE(second.acquire());
+    EXPECT_EQ(second.acquire(), Claim::Running);
     EXPECT_TRUE(second.notifyRunning());
     EXPECT_TRUE(orvtest::waitFor([&] { return called.count() == 1; }));
 }
@@ -37,10 +41,39 @@ TEST(SingleInstance, LeftoversOfACrashedCopyDoNotBlockTheNext) {
                        "999999\norvane\n" + QSysInfo::machineHostName().toStdString() + "\n");
     orvtest::writeFile(dir.file("orvane"), "");
     SingleInstance first(folderOf(dir));
-    ASSERT_TRUE(first.acquire());
+    ASSERT_EQ(first.acquire(), Claim::First);
     QSignalSpy called(&first, &SingleInstance::activationRequested);
     EXPECT_TRUE(SingleInstance(folderOf(dir)).notifyRunning());
     EXPECT_TRUE(orvtest::waitFor([&] { return called.count() == 1; }));
+}
+
+// Regression: a lock that could not be taken for any reason but a running
+// copy (here a runtime folder the program may not write) ended the program
+// silently with code 0, as if another copy ran.
+TEST(SingleInstance, ALockThatCannotBeTakenIsShownAndLogged) {
+    orvtest::TempDir runtime, program;
+    orv::MessageBox::takeShown();
+    std::optional<int> code;
+    {
+        orvtest::NoPermission locked(runtime.path().string());
+        ASSERT_TRUE(locked.effective());
+        SingleInstance instance(folderOf(runtime));
+        code = orv::claimSingleInstance(instance, folderOf(program));
+    }
+    EXPECT_EQ(code, std::optional<int>(1));
+    const auto shown = orv::MessageBox::takeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].caption, "错误");
+    EXPECT_TRUE(
+        shown[0].text.startsWith("无法创建程序运行锁文件：" + folderOf(runtime) + "/orvane.lock\n"))
+        << shown[0].text.toStdString();
+    QString log;
+    const QDir logs(folderOf(program) + "/Log");
+    for (const QString& f : logs.entryList(QDir::Files)) {
+        QFile file(logs.filePath(f));
+        if (file.open(QIODevice::ReadOnly)) log += orv::fromGbk(file.readAll());
+    }
+    EXPECT_TRUE(log.contains(QString(shown[0].text).replace('\n', ' '))) << log.toStdString();
 }
 
 TEST(SingleInstance, NobodyToCallWhenNoCopyRuns) {
