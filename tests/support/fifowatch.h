@@ -18,11 +18,15 @@ class FifoWatch {
 public:
     explicit FifoWatch(std::string path) : path_(std::move(path)) {
         made_ = mkfifo(path_.c_str(), 0600) == 0;
+        // A reader that found nothing may come again (a picture is asked
+        // for at every layout): every one is let go.
         if (made_)
             thread_ = std::thread([this] {
-                const int fd = open(path_.c_str(), O_WRONLY);
-                if (!finishing_ && fd >= 0) opened_ = true;
-                if (fd >= 0) close(fd);
+                while (!finishing_) {
+                    const int fd = open(path_.c_str(), O_WRONLY);
+                    if (!finishing_ && fd >= 0) opened_ = true;
+                    if (fd >= 0) close(fd);
+                }
             });
     }
     ~FifoWatch() {

@@ -78,6 +78,18 @@ public:
     bool fail = false;
 };
 
+// The running program 1.2.3, "orvane", in `folder`.
+orv::ProgramIdentity identityIn(const QString& folder, const QString& settings) {
+    orv::ProgramIdentity p;
+    p.folder = folder;
+    p.settingsPath = settings;
+    p.exeName = "orvane";
+    p.major = 1;
+    p.minor = 2;
+    p.revision = 3;
+    return p;
+}
+
 // A program of this system as far as its first bytes tell.
 QByteArray package() {
     QByteArray p(30000, '\0');
@@ -92,8 +104,7 @@ protected:
         : folder(QString::fromStdString(dir.path().string())),
           host(folder + "/zelReader.ini"),
           log(folder, clock),
-          check(host, downloader, log, starter,
-                {folder, folder + "/zelReader.ini", "orvane", 1, 2, 3}) {
+          check(host, downloader, log, starter, identityIn(folder, folder + "/zelReader.ini")) {
         orvtest::writeFile(dir.file("zelUpdate"), "updater");
         MessageBox::setAnswering(true);
         sim.put("pkg.bin", package());
@@ -300,9 +311,9 @@ TEST_F(Check, AManifestThatCannotBeStoredIsLogged) {
     // folder should be.
     orvtest::TempDir other;
     orvtest::writeFile(other.file("notafolder"), "");
-    orv::UpdateCheck blocked(host, downloader, log, starter,
-                             {QString::fromStdString(other.file("notafolder")),
-                              folder + "/zelReader.ini", "orvane", 1, 2, 3});
+    orv::UpdateCheck blocked(
+        host, downloader, log, starter,
+        identityIn(QString::fromStdString(other.file("notafolder")), folder + "/zelReader.ini"));
     blocked.onDownloadComplete("zel_orv", "[SET]\r\nPORT=1\r\n", orv::Downloader::kByteArray);
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 1);
@@ -465,7 +476,7 @@ TEST_F(Check, TempFilesOfEarlierRunsGoAtStart) {
     ASSERT_TRUE(young.open(QIODevice::WriteOnly));
     young.setFileTime(started.addSecs(1), QFileDevice::FileModificationTime);
     young.close();
-    orv::ProgramIdentity identity{folder, folder + "/zelReader.ini", "orvane", 1, 2, 3};
+    orv::ProgramIdentity identity = identityIn(folder, folder + "/zelReader.ini");
     identity.started = started;
     orv::Downloader other;
     orv::UpdateCheck starting(host, other, log, starter, identity);
@@ -479,7 +490,7 @@ class SignedCheck : public Check {
 protected:
     SignedCheck() : signing(true), signedCheck(host, signedDownloader, log, starter, identity()) {}
     orv::ProgramIdentity identity() const {
-        orv::ProgramIdentity p{folder, folder + "/zelReader.ini", "orvane", 1, 2, 3};
+        orv::ProgramIdentity p = identityIn(folder, folder + "/zelReader.ini");
         p.updateKey = orv::deployment::kUpdateKey;
         return p;
     }
