@@ -40,7 +40,7 @@ bool toBool(const QString& text) {
 }
 
 bool isWebAddress(const QString& address) {
-    const QUrl url(address, QUrl::StrictMode);
+    const QUrl url(address);
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
            !url.host().isEmpty();
