@@ -8,7 +8,16 @@ namespace orv::deployment {
 inline constexpr const char* kServerAddress = "127.0.0.1";
 inline constexpr const char* kServerPort = "8085";
 inline constexpr const char* kDownloadPage = "http://www.orvane.invalid/product/download/qvn/";
-inline constexpr const char* kUpdateManifest = "http://update.orvane.invalid/qvn/zel_orv.aup";
+inline constexpr const char* kUpdateManifest = "https://update.orvane.invalid/qvn/zel_orv.aup";
+// The public key the update manifests must be signed with: base64 of the
+// DER SubjectPublicKeyInfo of an ECDSA P-256 key ("openssl pkey -pubout
+// -outform DER | base64 -w0"). Empty: manifests are taken unsigned. This
+// deployment's key is the public half of tests/update/keys/, so the test
+// update server and the training mode can sign; a real deployment puts its
+// own key here and keeps the private half off the repository.
+inline constexpr const char* kUpdateKey =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEtE1M4QiHdHNpThUBSo3R56BFzDK57+9pJDMjYMWttb91yApYBMY5GvYs"
+    "Lx5oDjSV4Hqq7QMkYU2+pg17JOvd/g==";
 inline constexpr const char* kInvoiceCheck1 = "http://fpcx.tax.invalid:99/zwjb/skfpcx.jsp";
 inline constexpr const char* kInvoiceCheck2 = "http://fpcx.tax.invalid:99/zwjb/zzsptfpcx.jsp";
 inline constexpr const char* kInvoiceCheck3 = "http://fpcx.tax.invalid:99/zwjb/tydkfpcx.jsp";

@@ -106,6 +106,13 @@ bool IniFile::SaveSetting(const QString& section, const QString& key, const QVar
     return edit([&](IniDocument& d) { d.setValue(toGbk(section), toGbk(key), text); });
 }
 
+bool IniFile::SaveSettings(const QList<Setting>& settings) {
+    return edit([&](IniDocument& d) {
+        for (const Setting& s : settings)
+            d.setValue(toGbk(s.section), toGbk(s.key), toGbk(s.value));
+    });
+}
+
 QString IniFile::GetSetting(const QString& section, const QString& key, const QString& def) const {
     return SettingOf(read(), section, key, def);
 }

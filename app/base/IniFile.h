@@ -29,6 +29,12 @@ public:
     // Writes the value's text; false without writing when it has none or
     // the file cannot be read.
     bool SaveSetting(const QString& section, const QString& key, const QVariant& value);
+    // Several values, in one write of the file; false, writing nothing,
+    // when the file cannot be read.
+    struct Setting {
+        QString section, key, value;
+    };
+    bool SaveSettings(const QList<Setting>& settings);
     // The value, cut to 254 bytes; `def` when the key is missing or empty.
     QString GetSetting(const QString& section, const QString& key, const QString& def) const;
     // Section names, or one empty name and 0 when there are none.

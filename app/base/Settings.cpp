@@ -1,5 +1,7 @@
 #include "base/Settings.h"
 
+#include <QUrl>
+
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -37,6 +39,20 @@ bool toBool(const QString& text) {
     return v && *v != 0.0;
 }
 
+bool isWebAddress(const QString& address) {
+    const QUrl url(address);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+bool isAddressSetting(const QString& key) {
+    for (const char* name :
+         {"UPDATE", "AUTOUPDATE", "INVOICE1", "INVOICE2", "INVOICE3", "INVOICE4"})
+        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 QString tianyuReader(const QStringList& readers) {
     for (const QString& r : readers)
         if (r.toUpper().contains(QLatin1String("TIANYU"))) return r;
@@ -59,19 +75,25 @@ SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers,
     auto get = [&](const char* key, const QString& def) {
         return ini.GetSetting(kSystem, QLatin1String(key), def);
     };
+    // An address the program opens or downloads from is used only when it
+    // is on the web: a manifest may have written anything there.
+    auto web = [&](const char* key, const char* def) {
+        const QString value = get(key, QLatin1String(def));
+        return isWebAddress(value) ? value : QString::fromLatin1(def);
+    };
     SystemSettings s;
     s.IP = get("IP", QLatin1String(deployment::kServerAddress));
     s.PORT = get("PORT", QLatin1String(deployment::kServerPort));
     s.READER = get("READER", reader);
     s.ConnOverTime = toInt32(get("ConnOverTime", QStringLiteral("60")));
     s.EchoOverTime = toInt32(get("EchoOverTime", QStringLiteral("300")));
-    s.UPDATE = get("UPDATE", QLatin1String(deployment::kDownloadPage));
-    s.AUTOUPDATE = get("AUTOUPDATE", QLatin1String(deployment::kUpdateManifest));
+    s.UPDATE = web("UPDATE", deployment::kDownloadPage);
+    s.AUTOUPDATE = web("AUTOUPDATE", deployment::kUpdateManifest);
     s.DETAILEDLOG = toBool(get("DETAILEDLOG", QStringLiteral("False")));
-    s.INVOICE1 = get("INVOICE1", QLatin1String(deployment::kInvoiceCheck1));
-    s.INVOICE2 = get("INVOICE2", QLatin1String(deployment::kInvoiceCheck2));
-    s.INVOICE3 = get("INVOICE3", QLatin1String(deployment::kInvoiceCheck3));
-    s.INVOICE4 = get("INVOICE4", QLatin1String(deployment::kInvoiceCheck4));
+    s.INVOICE1 = web("INVOICE1", deployment::kInvoiceCheck1);
+    s.INVOICE2 = web("INVOICE2", deployment::kInvoiceCheck2);
+    s.INVOICE3 = web("INVOICE3", deployment::kInvoiceCheck3);
+    s.INVOICE4 = web("INVOICE4", deployment::kInvoiceCheck4);
     return s;
 }
 

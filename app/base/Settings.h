@@ -55,6 +55,12 @@ qint64 NextTransactionNumber(IniFile& ini);
 qint32 toInt32(const QString& text);
 bool toBool(const QString& text);
 
+// True for an http or https URL with a host: the only addresses the
+// settings UPDATE, AUTOUPDATE and INVOICE1 to INVOICE4 may hold.
+bool isWebAddress(const QString& address);
+// True for the names of those settings (in any case).
+bool isAddressSetting(const QString& key);
+
 // The first reader whose upper-case name contains TIANYU, or "".
 QString tianyuReader(const QStringList& readers);
 

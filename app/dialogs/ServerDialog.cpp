@@ -51,6 +51,7 @@ ServerDialog::ServerDialog(SystemSettings& settings, IniFile& ini, QWidget* pare
     // Empty while no test runs; a screen reader reads the text it shows.
     lblInfo_ = new QLabel(this);
     lblInfo_->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo_->setTextFormat(Qt::PlainText);
     lblInfo_->setMinimumHeight(lblInfo_->fontMetrics().height());
 
     cmdTest_ = button("cmdTest", QStringLiteral("测试连接"), this);

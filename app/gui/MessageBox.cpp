@@ -46,6 +46,8 @@ MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, const 
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
     }
     QMessageBox box(qtIcon(icon), caption, text, qtButtons(buttons), parent);
+    // Texts carry file names, server and driver messages: never markup.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
         case QMessageBox::Ok:
             return Answer::Ok;

@@ -33,6 +33,8 @@ MsgWindow::MsgWindow(QWidget* parent)
     lblMsg_->setObjectName(QStringLiteral("lblMsg"));
     lblMsg_->setAccessibleName(QStringLiteral("消息内容"));
     lblMsg_->setWordWrap(true);
+    // Notices come from the update manifest: shown as they stand.
+    lblMsg_->setTextFormat(Qt::PlainText);
     lblMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMsg_->setCursor(Qt::PointingHandCursor);
     lblMsg_->installEventFilter(this);

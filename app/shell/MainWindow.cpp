@@ -126,9 +126,9 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
     ucDownloader1_.setParent(this);
     ucDownloader1_.setObjectName(QStringLiteral("ucDownloader1"));
     UpdateHost& host = *this;
-    update_ = std::make_unique<UpdateCheck>(host, ucDownloader1_, *program_.log, *program_.waiter,
-                                            starter ? *starter : detachedStarter_,
-                                            ProgramIdentity::current(program_.settingsPath));
+    update_ = std::make_unique<UpdateCheck>(
+        host, ucDownloader1_, *program_.log, starter ? *starter : detachedStarter_,
+        ProgramIdentity::current(program_.folder, program_.settingsPath));
 
     statusTimer_.setParent(this);
     statusTimer_.setObjectName(QStringLiteral("StatusTimer"));
@@ -287,6 +287,9 @@ void MainWindow::toolbarClicked(const QString& key) {
 QLabel* MainWindow::pane(const char* key, const QString& text) {
     auto* l = new QLabel(text, this);
     l->setObjectName(QLatin1String(key));
+    // The server's address and port come from the settings file, which an
+    // update manifest writes: text, never markup.
+    l->setTextFormat(Qt::PlainText);
     l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     l->setContentsMargins(4, 0, 4, 0);
     panes_.insert(QLatin1String(key), l);
@@ -445,6 +448,10 @@ void MainWindow::reloadSettings() {
         program_.card->getReaderList(names);
         return names;
     });
+}
+
+bool MainWindow::cardBusy() {
+    return program_.card && program_.card->busy();
 }
 
 bool MainWindow::wizardBusy() {

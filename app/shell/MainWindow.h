@@ -92,6 +92,7 @@ private:
     QWidget* window() override { return this; }
     void reloadSettings() override;
     void showStatus(bool full) override { ShowStatus(full); }
+    bool cardBusy() override;
     bool wizardBusy() override;
     void closeOtherWindows() override;
     void closeProgram() override;

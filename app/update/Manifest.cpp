@@ -78,11 +78,18 @@ UpdaterCommand buildUpdaterCommand(const QString& programFolder, const UpdateInf
 }
 
 namespace {
-// The -R value the program put into the command ("" when it has none).
-QString runOf(const UpdaterCommand& c) {
+// The value of the program's own option word (`option` and its value),
+// "" when it has none.
+QString valueOf(const UpdaterCommand& c, QLatin1String option) {
     for (const QString& a : c.arguments)
-        if (a.startsWith(QLatin1String("-R"))) return a.mid(2);
+        if (a.startsWith(option)) return a.mid(2);
     return {};
+}
+QString runOf(const UpdaterCommand& c) {
+    return valueOf(c, QLatin1String("-R"));
+}
+QString typeOf(const UpdaterCommand& c) {
+    return valueOf(c, QLatin1String("-T"));
 }
 }  // namespace
 
@@ -94,10 +101,23 @@ QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeN
     const zelupdate::ParsedCommandLine r =
         zelupdate::parseCommandLine(std::string_view(line.constData(), line.size()));
     using Status = zelupdate::ParsedCommandLine::Status;
-    if (r.status == Status::Error) return {};
+    // An empty Type is refused by the updater without changing anything,
+    // as it always was; the program hands over and the user starts it.
+    if (r.status == Status::Error && typeOf(command).isEmpty()) return {};
+    if (r.status == Status::Error)
+        return QStringLiteral("the updater would refuse its command line: ") +
+               QString::fromLocal8Bit(r.error.c_str());
     if (r.status != Status::Ok)
         return QStringLiteral(
             "the updater would not read its command line (a value holds a blank)");
+    if (r.options.type != 1 && r.options.type != 2)
+        return QStringLiteral("the updater would refuse its command line: no install mode %1")
+            .arg(r.options.type);
+    const std::string conflict =
+        zelupdate::conflictProblem(r.options, update::kUpdaterFile.toLocal8Bit().toStdString());
+    if (!conflict.empty())
+        return QStringLiteral("the updater would refuse its command line: ") +
+               QString::fromLocal8Bit(conflict.c_str());
     const auto bytes = [](const QString& s) { return s.toLocal8Bit().toStdString(); };
     const QString& run = runOf(command);
     using Restart = zelupdate::Options::Restart;

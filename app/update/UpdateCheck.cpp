@@ -1,24 +1,34 @@
 #include "update/UpdateCheck.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <cstring>
 
 #include "base/AppLog.h"
+#include "base/Deployment.h"
 #include "base/ProgramFolder.h"
+#include "base/Settings.h"
 #include "base/TempFile.h"
 #include "base/Version.h"
-#include "base/Waiter.h"
 #include "gui/MessageBox.h"
 #include "service/MsgWindow.h"
 #include "update/Digests.h"
 #include "update/Downloader.h"
+#include "update/ManifestSignature.h"
 #include "update/UpdateFiles.h"
 #include "update/UpdateHost.h"
 
 namespace orv {
+
+namespace {
+// How often a deferred step looks again whether the card or the wizard is
+// done.
+constexpr int kRecheckMs = 100;
+}  // namespace
 
 bool DetachedStarter::start(const QString& program, const QStringList& arguments, QString* error) {
     QProcess p;
@@ -33,39 +43,61 @@ bool DetachedStarter::start(const QString& program, const QStringList& arguments
     return false;
 }
 
-ProgramIdentity ProgramIdentity::current(const QString& settingsPath) {
+ProgramIdentity ProgramIdentity::current(const QString& folder, const QString& settingsPath) {
     ProgramIdentity p;
-    p.folder = programFolder();
+    p.folder = folder;
     p.settingsPath = settingsPath;
     p.exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     const ProgramVersion v = programVersion();
     p.major = v.major;
     p.minor = v.minor;
     p.revision = v.revision;
+    p.updateKey = QByteArray(deployment::kUpdateKey);
+    p.started = QDateTime::currentDateTimeUtc();
     return p;
 }
 
-UpdateCheck::UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log, Waiter& waiter,
+UpdateCheck::UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log,
                          ProgramStarter& starter, ProgramIdentity program, QObject* parent)
     : QObject(parent),
       host_(host),
       downloader_(downloader),
       log_(log),
-      waiter_(waiter),
       starter_(starter),
       program_(std::move(program)),
       settings_(program_.settingsPath) {
     downloader_.setSizeLimit(update::kManifestKey, update::kManifestLimit);
+    downloader_.setSizeLimit(update::kSignatureKey, update::kSignatureLimit);
     downloader_.setSizeLimit(update::kPackageKey, update::kPackageLimit);
     connect(&downloader_, &Downloader::DownloadComplete, this, &UpdateCheck::onDownloadComplete);
     connect(&downloader_, &Downloader::DownloadError, this, &UpdateCheck::onDownloadError);
+    for (QTimer* t : {&reloadTimer_, &handOverTimer_}) {
+        t->setSingleShot(true);
+        t->setInterval(kRecheckMs);
+    }
+    connect(&reloadTimer_, &QTimer::timeout, this, &UpdateCheck::reloadWhenIdle);
+    connect(&handOverTimer_, &QTimer::timeout, this, &UpdateCheck::handOver);
+    removeLeftovers();
 }
 
 UpdateCheck::~UpdateCheck() {
     closeNotices();
 }
 
+// Packages of hand-overs that never happened, and manifests of runs that
+// ended on the way, are the program folder's "tmp*.tmp" files (up to
+// 512 MiB each); those from before this start belong to no one.
+void UpdateCheck::removeLeftovers() {
+    if (!program_.started.isValid()) return;
+    const QDir folder(program_.folder);
+    const QFileInfoList files = folder.entryInfoList({QStringLiteral("tmp*.tmp")},
+                                                     QDir::Files | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo& f : files)
+        if (f.lastModified() < program_.started) QFile::remove(f.absoluteFilePath());
+}
+
 void UpdateCheck::start(const QString& manifestUrl) {
+    manifestUrl_ = manifestUrl;
     downloader_.BeginDownload(manifestUrl, update::kManifestKey);
 }
 
@@ -75,7 +107,14 @@ void UpdateCheck::closeNotices() {
 
 void UpdateCheck::onDownloadError(const QString& key, qint32 statusNumber,
                                   const QString& description) {
-    Q_UNUSED(key);
+    if (key == update::kSignatureKey) {
+        // The manifest came but its signature did not: it is ignored, and
+        // says so once.
+        unverified_.clear();
+        log_.Log(QStringLiteral("AutoUpdate:the manifest's signature could not be fetched (") +
+                 description + QStringLiteral("); the manifest was ignored"));
+        return;
+    }
     // A transfer that failed on its way (number 0) ends the check silently.
     if (statusNumber != 0) log_.Log(QStringLiteral("AutoUpdate:") + description);
 }
@@ -85,9 +124,25 @@ void UpdateCheck::onDownloadComplete(const QString& key, const QByteArray& value
     QString error;
     bool handled = false;
     if (key == update::kManifestKey) {
-        const QString path = store(value, &error);
-        if (!path.isEmpty()) {
-            ParseManifest(path);
+        if (program_.updateKey.isEmpty()) {
+            manifestArrived(value, &error);
+            handled = error.isEmpty();
+        } else {
+            // Nothing of it counts before its signature has been checked.
+            unverified_ = value;
+            downloader_.BeginDownload(signatureUrl(manifestUrl_).toString(QUrl::FullyEncoded),
+                                      update::kSignatureKey);
+            handled = true;
+        }
+    } else if (key == update::kSignatureKey) {
+        const QByteArray manifest = std::exchange(unverified_, QByteArray());
+        const QString problem = signatureProblem(manifest, value, program_.updateKey);
+        if (problem.isEmpty()) {
+            manifestArrived(manifest, &error);
+            handled = error.isEmpty();
+        } else {
+            log_.Log(QStringLiteral("AutoUpdate:") + problem +
+                     QStringLiteral("; the manifest was ignored"));
             handled = true;
         }
     } else if (key == update::kPackageKey) {
@@ -95,6 +150,11 @@ void UpdateCheck::onDownloadComplete(const QString& key, const QByteArray& value
     }
     if (!handled)
         log_.Log(QStringLiteral("DownloadCompleteErr:") + key + QLatin1Char('\t') + error);
+}
+
+void UpdateCheck::manifestArrived(const QByteArray& bytes, QString* error) {
+    const QString path = store(bytes, error);
+    if (!path.isEmpty()) ParseManifest(path);
 }
 
 QString UpdateCheck::store(const QByteArray& bytes, QString* error) {
@@ -125,29 +185,61 @@ void UpdateCheck::ParseManifest(const QString& path) {
 
 void UpdateCheck::applyManifest(const Manifest& m) {
     const QString system = QStringLiteral("SYSTEM");
-    if (!m.set.isEmpty()) {
-        for (const ManifestEntry& e : m.set)
-            settings_.SaveSetting(system, e.key, e.value);
-        host_.reloadSettings();
-        host_.showStatus(true);
+    const QString msg = QStringLiteral("MSG");
+    QList<IniFile::Setting> writes;
+
+    // Addresses the program opens or downloads from: the web only.
+    QStringList refused;
+    for (const ManifestEntry& e : m.set.mid(0, kMaxSettings)) {
+        if (isAddressSetting(e.key) && !isWebAddress(e.value)) {
+            if (!refused.contains(e.key.toUpper())) refused << e.key.toUpper();
+            continue;
+        }
+        writes.append({system, e.key, e.value});
     }
+    const bool settingsChanged = !writes.isEmpty();
+    if (!refused.isEmpty())
+        log_.Log(QStringLiteral("AutoUpdate:SET ") + refused.join(QStringLiteral(", ")) +
+                 QStringLiteral(": not an http or https address; skipped"));
 
     // A notice is shown once, under its key, whatever its text is later.
-    const QString msg = QStringLiteral("MSG");
-    bool added = false;
+    QStringList notices;
+    QSet<QString> keys;
     for (const ManifestEntry& e : m.msg) {
-        if (e.value.isEmpty() || !settings_.GetSetting(msg, e.key, QString()).isEmpty()) continue;
-        settings_.SaveSetting(msg, e.key, e.value);
-        addNotice(e.value);
-        added = true;
+        if (notices.size() >= kMaxNotices) break;
+        const QString key = e.key.toUpper();
+        if (e.value.isEmpty() || keys.contains(key) ||
+            !settings_.GetSetting(msg, e.key, QString()).isEmpty())
+            continue;
+        keys.insert(key);
+        writes.append({msg, e.key, e.value});
+        notices << e.value;
     }
-    if (added) notices_->show();
+    // The manifest's settings and notices in one write of the file.
+    if (!writes.isEmpty()) settings_.SaveSettings(writes);
+
+    if (settingsChanged) reloadWhenIdle();
+    for (const QString& text : notices)
+        addNotice(text);
+    if (!notices.isEmpty()) notices_->show();
 
     if (isNewer(m.update.Version,
                 versionNumber(program_.major, program_.minor, program_.revision))) {
         info_ = m.update;
         downloader_.BeginDownload(info_.HREF, update::kPackageKey);
     }
+}
+
+// Loading the settings may ask the reader library for its reader list: not
+// while a card call is running, whose progress callback may be what brought
+// the manifest here.
+void UpdateCheck::reloadWhenIdle() {
+    if (host_.cardBusy()) {
+        reloadTimer_.start();
+        return;
+    }
+    host_.reloadSettings();
+    host_.showStatus(true);
 }
 
 void UpdateCheck::addNotice(const QString& text) {
@@ -179,8 +271,24 @@ bool UpdateCheck::verify(const QByteArray& bytes) {
     return true;
 }
 
+// Without digests nothing vouches for the package; in mode 1 it becomes the
+// program, so it must at least be a program of this platform.
+QString UpdateCheck::packageProblem(const QByteArray& bytes) const {
+    if (!info_.SHA1.isEmpty() || !info_.MD5.isEmpty() || !info_.SHA256.isEmpty()) return {};
+    bool number = false;
+    if (info_.Type.trimmed().toInt(&number) != 1 || !number) return {};
+    if (bytes.isEmpty()) return QStringLiteral("the package is empty");
+    if (!bytes.startsWith(update::kProgramMagic))
+        return QStringLiteral("the package is not a program of this system");
+    return {};
+}
+
 bool UpdateCheck::packageArrived(const QByteArray& bytes, QString* error) {
     if (!verify(bytes)) return true;
+    if (const QString problem = packageProblem(bytes); !problem.isEmpty()) {
+        log_.Log(QStringLiteral("AutoUpdate:") + problem);
+        return true;
+    }
     const QString updaterPath = inFolder(program_.folder, update::kUpdaterFile);
     if (!QFile::exists(updaterPath)) {
         // Closing for an update that cannot happen would only stop the user.
@@ -192,7 +300,7 @@ bool UpdateCheck::packageArrived(const QByteArray& bytes, QString* error) {
     const UpdaterCommand updater =
         buildUpdaterCommand(program_.folder, info_, program_.exeName, fileNameOf(package));
     // The program closes once the updater runs: it must not close for a
-    // command the updater would not take as meant.
+    // command the updater would refuse or not take as meant.
     const QString problem = updaterCommandProblem(updater, program_.exeName, fileNameOf(package));
     if (!problem.isEmpty()) {
         log_.Log(QStringLiteral("Update:") + problem);
@@ -204,19 +312,30 @@ bool UpdateCheck::packageArrived(const QByteArray& bytes, QString* error) {
     // From here on nothing stops the hand-over.
     closeNotices();
     host_.closeOtherWindows();
-    while (host_.wizardBusy())
-        waiter_.delay(0.1);
+    updater_ = updater;
+    package_ = package;
+    handOver();
+    return true;
+}
+
+// The wizard may be in the middle of a card or server exchange: the
+// hand-over waits for it from the event loop, never in a wait of its own
+// that the wizard's waits would have to return through.
+void UpdateCheck::handOver() {
+    if (host_.wizardBusy()) {
+        handOverTimer_.start();
+        return;
+    }
     MessageBox::show(host_.window(), QStringLiteral("已下载本系统最新版本，程序将关闭后自动升级。"),
                      QStringLiteral("提示"), MessageBox::Icon::Information);
     log_.Log(QStringLiteral("Update:Start"));
     QString why;
-    if (!starter_.start(updater.program, updater.arguments, &why)) {
+    if (!starter_.start(updater_.program, updater_.arguments, &why)) {
         log_.Log(QStringLiteral("Update:") + why);
-        QFile::remove(package);
-        return true;
+        QFile::remove(package_);
+        return;
     }
     host_.closeProgram();
-    return true;
 }
 
 }  // namespace orv

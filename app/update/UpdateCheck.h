@@ -1,13 +1,18 @@
-// The update check: at start the manifest is downloaded (key "zel_orv");
-// its SET entries go into SYSTEM, its new MSG notices are shown once, and a
-// newer version's package (key "auto_update") is downloaded, verified,
-// stored in the program folder and handed to the updater, after which the
-// program closes.
+// The update check: at start the manifest is downloaded (key "zel_orv") and,
+// when the program carries an update key, its signature (key "zel_orv.sig")
+// too; a manifest whose signature does not verify is ignored. Its SET
+// entries go into SYSTEM, its new MSG notices are shown once, and a newer
+// version's package (key "auto_update") is downloaded, verified, stored in
+// the program folder and handed to the updater, after which the program
+// closes.
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include "base/IniFile.h"
 #include "service/MsgWindow.h"
@@ -19,7 +24,6 @@ class AppLog;
 class Downloader;
 class ProgramStarter;
 class UpdateHost;
-class Waiter;
 
 // The running program as the update check sees it.
 struct ProgramIdentity {
@@ -27,16 +31,24 @@ struct ProgramIdentity {
     QString settingsPath;  // zelReader.ini
     QString exeName;       // the running program's file name, without folder
     int major = 0, minor = 0, revision = 0;
+    // The public key manifests must be signed with (base64 of a DER
+    // SubjectPublicKeyInfo); empty: unsigned manifests are taken.
+    QByteArray updateKey;
+    // When the program started; temp files of the program folder older than
+    // this are left over from earlier runs. Invalid: nothing is removed.
+    QDateTime started;
 
-    // This process: its folder and file name, this build's version.
-    static ProgramIdentity current(const QString& settingsPath);
+    // This process in its program folder: its file name, this build's
+    // version and deployment key, now.
+    static ProgramIdentity current(const QString& folder, const QString& settingsPath);
 };
 
 class UpdateCheck : public QObject {
     Q_OBJECT
 public:
-    UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log, Waiter& waiter,
-                ProgramStarter& starter, ProgramIdentity program, QObject* parent = nullptr);
+    // Removes the temp files that earlier runs left in the program folder.
+    UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log, ProgramStarter& starter,
+                ProgramIdentity program, QObject* parent = nullptr);
     ~UpdateCheck() override;
 
     // Starts the manifest download (the main window calls this at load when
@@ -54,24 +66,41 @@ public:
     void onDownloadComplete(const QString& key, const QByteArray& value, qint32 fileType);
     void onDownloadError(const QString& key, qint32 statusNumber, const QString& description);
 
+    // At most this many new notices from one manifest (the rest come at a
+    // later start), and this many of its SET entries.
+    static constexpr int kMaxNotices = 20;
+    static constexpr int kMaxSettings = 256;
+
 private:
+    void removeLeftovers();
+    void manifestArrived(const QByteArray& bytes, QString* error);
     void applyManifest(const Manifest& m);
+    void reloadWhenIdle();
     void addNotice(const QString& text);
     // Stores `bytes` in a new temp file of the program folder; its path, or
     // "" with `error` set.
     QString store(const QByteArray& bytes, QString* error);
     bool verify(const QByteArray& bytes);
+    QString packageProblem(const QByteArray& bytes) const;
     bool packageArrived(const QByteArray& bytes, QString* error);
+    void handOver();
 
     UpdateHost& host_;
     Downloader& downloader_;
     AppLog& log_;
-    Waiter& waiter_;
     ProgramStarter& starter_;
     ProgramIdentity program_;
     IniFile settings_;
     UpdateInfo info_;
     QPointer<MsgWindow> notices_;
+    QString manifestUrl_;
+    QByteArray unverified_;  // the manifest while its signature is on its way
+    // Re-checks from the event loop: never a wait inside a download event,
+    // which may itself run inside a card or server wait of the wizard.
+    QTimer reloadTimer_;
+    QTimer handOverTimer_;
+    UpdaterCommand updater_;
+    QString package_;
 };
 
 }  // namespace orv

@@ -19,6 +19,8 @@ public:
     virtual void reloadSettings() = 0;
     // ShowStatus(full) of the main window.
     virtual void showStatus(bool full) = 0;
+    // True while a card call runs (its progress callback lets events in).
+    virtual bool cardBusy() = 0;
     // True while the operation wizard is shown and not idle (in the middle
     // of a card or server exchange).
     virtual bool wizardBusy() = 0;

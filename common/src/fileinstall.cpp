@@ -17,7 +17,8 @@ fs::path installTempName(const fs::path& target) {
     return tmp;
 }
 
-bool installCopy(const fs::path& source, const fs::path& target, std::error_code& ec) {
+bool installCopy(const fs::path& source, const fs::path& target, std::error_code& ec,
+                 const FileSync& sync) {
     ec.clear();
     const fs::path tmp = installTempName(target);
     auto fail = [&](std::error_code e) {
@@ -41,8 +42,14 @@ bool installCopy(const fs::path& source, const fs::path& target, std::error_code
         return fail(e ? e : std::make_error_code(std::errc::io_error));
     fs::permissions(tmp, perms, e);
     if (e) return fail(e);
+    // Without this a power cut soon after the rename may leave the target
+    // empty: the rename can reach the disk before the data do.
+    if (!sync(tmp, e)) return fail(e ? e : std::make_error_code(std::errc::io_error));
     fs::rename(tmp, target, e);
     if (e) return fail(e);
+    // The rename itself; the new file is in place whatever this says.
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    sync(folder, e);
     return true;
 }
 

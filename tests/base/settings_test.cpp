@@ -41,8 +41,10 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefaultAndWritesNothing) {
     EXPECT_TRUE(s.INVOICE2.endsWith(":99/zwjb/zzsptfpcx.jsp"));
     EXPECT_TRUE(s.INVOICE3.endsWith(":99/zwjb/tydkfpcx.jsp"));
     EXPECT_TRUE(s.INVOICE4.endsWith(":99/zwjb/qtptfpcx.jsp"));
-    for (const QString& url : {s.UPDATE, s.AUTOUPDATE, s.INVOICE1})
+    for (const QString& url : {s.UPDATE, s.INVOICE1})
         EXPECT_TRUE(url.startsWith("http://") && url.contains(".invalid")) << url.toStdString();
+    // The manifest comes signed, over https.
+    EXPECT_TRUE(s.AUTOUPDATE.startsWith("https://") && s.AUTOUPDATE.contains(".invalid"));
     EXPECT_FALSE(QFileInfo::exists(ini().Filename()));
 }
 
@@ -90,6 +92,23 @@ TEST_F(SettingsTest, ConversionsFollowTheSettingsRules) {
     EXPECT_EQ(orv::toInt32(" 45 "), 45);
     EXPECT_EQ(orv::toInt32("2.5"), 2);  // half to even
     EXPECT_EQ(orv::toInt32("3.5"), 4);
+}
+
+// Regression: a manifest's SET could make the upgrade and invoice pages,
+// and the manifest itself, any address (a local file, a program).
+TEST_F(SettingsTest, AddressesAreUsedOnlyWhenTheyAreOnTheWeb) {
+    write(
+        "[SYSTEM]\r\nUPDATE=file:///etc/passwd\r\nAUTOUPDATE=ftp://h.example/a.aup\r\n"
+        "INVOICE1=/usr/bin/xterm\r\nINVOICE2=javascript:alert(1)\r\n"
+        "INVOICE3=HTTPS://fp.example/x.jsp\r\nINVOICE4=http:///nohost\r\n");
+    const orv::SystemSettings s = orv::LoadSettings(ini(), readers({}));
+    const orv::SystemSettings defaults = orv::LoadSettings(IniFile(), readers({}));
+    EXPECT_EQ(s.UPDATE, defaults.UPDATE);
+    EXPECT_EQ(s.AUTOUPDATE, defaults.AUTOUPDATE);
+    EXPECT_EQ(s.INVOICE1, defaults.INVOICE1);
+    EXPECT_EQ(s.INVOICE2, defaults.INVOICE2);
+    EXPECT_EQ(s.INVOICE3, "HTTPS://fp.example/x.jsp");
+    EXPECT_EQ(s.INVOICE4, defaults.INVOICE4);
 }
 
 TEST_F(SettingsTest, SavedServerAndReaderAreReadBack) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
@@ -13,9 +15,12 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "fifowatch.h"
+#include "gui/MessageBox.h"
 #include "qtprint.h"
 #include "service/MsgWindow.h"
 #include "service/NoticeList.h"
+#include "tempdir.h"
 
 namespace {
 
@@ -142,6 +147,35 @@ TEST(MsgWindow, TheCloseBoxCloses) {
     m.w->show();
     m.w->close();
     EXPECT_TRUE(m.closed());
+}
+
+// Regression: a message box rendered markup in the texts it carries (file
+// names, server and driver messages), loading any picture they named.
+TEST(MessageBoxText, IsShownAsItStands) {
+    orvtest::TempDir dir;
+    orvtest::FifoWatch fifo(dir.file("picture"));
+    ASSERT_TRUE(fifo.made());
+    const QString text =
+        "数据已导出到：<img src=" + QString::fromStdString(fifo.path()) + ">a&lt;b.csv";
+    QString shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible()) continue;
+            poll.stop();
+            box->grab();  // laid out and drawn as the user sees it
+            for (QLabel* l : box->findChildren<QLabel*>())
+                if (l->text() == text) shown = l->text();
+            box->accept();
+        }
+    });
+    poll.start(5);
+    orv::MessageBox::setAnswering(false);
+    orv::MessageBox::show(nullptr, text, "提示", orv::MessageBox::Icon::Information);
+    orv::MessageBox::setAnswering(true);
+    EXPECT_EQ(shown, text);
+    EXPECT_FALSE(fifo.opened());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The test update server (tools/updsim) as a process of the test, serving
-// a folder of its own, and the test's view of its request log.
+// a folder of its own, and the test's view of its request log. Signing, it
+// serves "NAME.sig" for every NAME, signed with the test key.
 #pragma once
 
 #include <QDir>
@@ -14,10 +15,15 @@ namespace orvtest {
 
 class UpdSim {
 public:
-    UpdSim() : log_(QString::fromStdString(dir_.file("requests.log"))) {
+    // The private half of the deployment's update key (Deployment.h).
+    static QString testKey() { return QStringLiteral(ORV_TEST_UPDATE_KEY); }
+
+    explicit UpdSim(bool signing = false)
+        : log_(QString::fromStdString(dir_.file("requests.log"))) {
         proc_.setReadChannel(QProcess::StandardError);
-        proc_.start(QString::fromStdString(binDir() + "/updsim"),
-                    {"--port", "0", "--root", root(), "--log", log_});
+        QStringList args{"--port", "0", "--root", root(), "--log", log_};
+        if (signing) args << "--key" << testKey();
+        proc_.start(QString::fromStdString(binDir() + "/updsim"), args);
         proc_.waitForStarted(5000);
         // "updsim: listening on 127.0.0.1:PORT"
         while (port_ == 0 && proc_.waitForReadyRead(5000)) {

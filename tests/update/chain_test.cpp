@@ -43,7 +43,7 @@ TEST(UpdateChain, ProgramDownloadsTheNewVersionAndTheUpdaterStartsIt) {
     const QByteArray package = contentOf(QString::fromStdString((bin / "orv_standin").string()));
     ASSERT_FALSE(package.isEmpty());
     const QByteArray old = contentOf(folder + "/orvane");
-    orvtest::UpdSim sim;
+    orvtest::UpdSim sim(true);  // signed, as the program's key asks
     sim.put("pkg.bin", package);
     sim.put("zel_orv.aup", ("[UPDATE]\r\nVersion=99.0.0\r\nHREF=" + sim.url("pkg.bin") +
                             "\r\nType=1\r\nSHA1=" + hexDigest(package, QCryptographicHash::Sha1) +

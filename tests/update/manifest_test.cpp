@@ -7,6 +7,7 @@
 #include "qtprint.h"
 #include "update/Digests.h"
 #include "update/Manifest.h"
+#include "update/ManifestSignature.h"
 
 namespace {
 
@@ -156,6 +157,97 @@ TEST(UpdaterCommandLine, AValueThatShiftsTheUpdatersWordsIsAProblem) {
               "the updater would read other file names (a value holds a blank)");
     EXPECT_EQ(problem(info("1 a b c d", "", "1", "-")),
               "the updater would not read its command line (a value holds a blank)");
+}
+
+// The program closed for command lines the updater then refused: it must
+// ask the updater's own rules first.
+TEST(UpdaterCommandLine, ALineTheUpdaterWouldRefuseIsAProblem) {
+    const auto problem = [](const orv::UpdateInfo& i) {
+        return orv::updaterCommandProblem(orv::buildUpdaterCommand("/p", i, "orvane", "t.tmp"),
+                                          "orvane", "t.tmp");
+    };
+    const QString refuse = "the updater would refuse its command line: ";
+    EXPECT_EQ(problem(info("1", "", "", "zelUpdate.bak")),
+              refuse + "the -R file is the updater's backup");
+    EXPECT_EQ(problem(info("2", "", "", "ZELUPDATE")),
+              refuse + "the -R file is the updater itself");
+    EXPECT_EQ(problem(info("1", "", "", "../orvane")),
+              refuse + "the -R name \"../orvane\" holds a path separator");
+    EXPECT_EQ(problem(info("1", "", "x", "")), refuse + "the -W value \"x\" is not a number");
+    EXPECT_EQ(problem(info("one", "", "", "")), refuse + "the -T value \"one\" is not a number");
+    EXPECT_EQ(problem(info("3", "", "", "")), refuse + "no install mode 3");
+    EXPECT_EQ(problem(info("2", "", "0", "orvane.bak")), "");  // the old program: allowed
+}
+
+// A manifest signed with the test key (tests/update/keys), as
+// scripts/sign-manifest signs it.
+const QByteArray kSignedManifest = "[MSG]\r\nn1=hello\r\n";
+const QByteArray kSignature =
+    "MEQCIDlrzXl4itlmf+80cN9wfLaHdJTOJ0jAphw4oDGOkG92AiBvwQdxdb4w3juPZdsXpclvt1a3R9rEO+CeZ3w0OKLeZg"
+    "==\n";
+const QByteArray kTestKey =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEtE1M4QiHdHNpThUBSo3R56BFzDK57+"
+    "9pJDMjYMWttb91yApYBMY5GvYsLx5"
+    "oDjSV4Hqq7QMkYU2+pg17JOvd/g==";
+
+TEST(ManifestSignature, VerifiesOnlyTheSignedBytesUnderTheirKey) {
+    EXPECT_EQ(orv::signatureProblem(kSignedManifest, kSignature, kTestKey), "");
+    // Line breaks inside the base64 text are no matter.
+    QByteArray wrapped = kSignature;
+    wrapped.insert(40, "\r\n");
+    EXPECT_EQ(orv::signatureProblem(kSignedManifest, wrapped, kTestKey), "");
+
+    const QString mismatch = "the manifest's signature does not verify";
+    EXPECT_EQ(orv::signatureProblem(kSignedManifest + " ", kSignature, kTestKey), mismatch);
+    const QByteArray otherKey =
+        "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEEkBOdRv0DICmOLf2+"
+        "z9bhnVr1ofpp0UsxJI6Fxa5lRi46zMVJleB6TFx"
+        "qKRy1emlJ6yOGmTtni0JeIwhgkN+Qw==";
+    EXPECT_EQ(orv::signatureProblem(kSignedManifest, kSignature, otherKey), mismatch);
+    const QByteArray p384Key =
+        "MHYwEAYHKoZIzj0CAQYFK4EEACIDYgAElzsOIteb9nexUMAG8vVlnptoyPkVa4p/makXRuedeaouF/"
+        "RD8l47+yJlmR2X"
+        "idtdmot1j2Gr/DnYkBBcnCGdl5QbB8iDhN940wuCwvtYZyi0BEzP79FliI3jsbDKXeF0";
+    EXPECT_EQ(orv::signatureProblem(kSignedManifest, kSignature, p384Key),
+              "the program's update key is not a P-256 public key");
+}
+
+TEST(ManifestSignature, OnlyAStrictDerSignatureIsRead) {
+    const QByteArray der = QByteArray::fromBase64(kSignature);
+    const auto text = [](const QByteArray& d) { return d.toBase64(); };
+    ASSERT_TRUE(orv::parseSignatureText(kSignature));
+    const auto sig = *orv::parseSignatureText(kSignature);
+    EXPECT_EQ(sig.r.size(), 32);
+    EXPECT_EQ(sig.s.size(), 32);
+
+    QByteArray trailing = der + '\0';
+    QByteArray longForm = der;  // the length in long form
+    longForm.insert(1, '\x81');
+    QByteArray padded = der;  // r with a needless leading zero
+    padded[1] = static_cast<char>(padded[1] + 1);
+    padded[3] = static_cast<char>(padded[3] + 1);
+    padded.insert(4, '\0');
+    QByteArray negative = der;
+    negative[4] = static_cast<char>(0x80 | negative[4]);
+    const QByteArray cases[] = {
+        "",
+        "not base64!",
+        text(trailing),
+        text(longForm),
+        text(padded),
+        text(negative),
+        text(der.left(der.size() - 1)),
+        QByteArray(2000, 'A'),
+    };
+    for (const QByteArray& c : cases)
+        EXPECT_FALSE(orv::parseSignatureText(c)) << c.toStdString();
+}
+
+TEST(ManifestSignature, TheSignatureLivesBesideTheManifest) {
+    EXPECT_EQ(orv::signatureUrl("https://h.example/qvn/zel_orv.aup").toString(),
+              "https://h.example/qvn/zel_orv.aup.sig");
+    EXPECT_EQ(orv::signatureUrl("http://127.0.0.1:8/a.aup?fault=slow").toString(),
+              "http://127.0.0.1:8/a.aup.sig?fault=slow");
 }
 
 TEST(UpdateDigests, UpperCaseHexOfTheKnownVectors) {

@@ -213,6 +213,11 @@ TEST(CommandLine, RefusesNamesThatWouldDestroyWhatTheUpdaterNeeds) {
         {"-LEZ -T1 -Eorvane -Uorvane.bak", "the -U file is the backup of the -E file"},
         {"-LEZ -T1 -Eorvane.exe -Uorvane.bak", "the -U file is the backup of the -E file"},
         {"-LEZ -T1 -Eorvane -Utmp1A.tmp -RzelUpdate", "the -R file is the updater itself"},
+        // Regression: the backup is an updater too; -P words of the
+        // manifest's choosing made it run a second update on any file.
+        {"-LEZ -T1 -Eorvane -Utmp1A.tmp -RzelUpdate.bak", "the -R file is the updater's backup"},
+        {"-LEZ -T2 -Eorvane -Upatch.tmp -RZELUPDATE.BAK", "the -R file is the updater's backup"},
+        {"-LEZ -T1 -Eorvane -Utmp1A.tmp -Rorvane.bak", ""},
         {"-LEZ -T2 -Eorvane -Usetup.exe", "the -U file would be copied onto itself"},
         {"-LEZ -T2 -Eorvane.exe -Uorvane.tmp", "the -U file would be copied onto the -E file"},
         {"-LEZ -T2 -Eorvane -Upatch.tmp", ""},

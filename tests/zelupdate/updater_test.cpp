@@ -7,6 +7,7 @@
 
 #include "Updater.h"
 #include "fakeclock.h"
+#include "orv/fileinstall.h"
 #include "tempdir.h"
 
 namespace {
@@ -147,6 +148,50 @@ TEST_F(UpdaterSteps, OnlyTheProgramOfThisFolderHoldsTheUpdateUp) {
     orvtest::writeFile(dir.file("tmp1A.tmp"), "newer program");
     run("-LEZ -T1 -Eorvane -Utmp1A.tmp", files);
     EXPECT_EQ(platform.sleeps.size(), 1u);
+}
+
+// Regression: another user's orvane, whose path cannot be read, held every
+// update up for ten minutes at each start.
+TEST_F(UpdaterSteps, AnotherUsersProgramDoesNotHoldTheUpdateUp) {
+    ProcessEntry foreign{"orvane", {}, 9};
+    foreign.otherUser = true;
+    platform.lists = {{foreign}};
+    run("-LEZ -T1 -Eorvane -Utmp1A.tmp", files);
+    EXPECT_TRUE(platform.sleeps.empty());
+    EXPECT_EQ(orvtest::readFile(dir.file("orvane")), "new program");
+}
+
+// Regression: installCopy renamed the new file without syncing it first; a
+// power cut could leave an empty program.
+TEST(FileInstall, TheNewFileIsOnTheDiskBeforeTheRename) {
+    orvtest::TempDir dir;
+    orvtest::writeFile(dir.file("prog"), "old");
+    orvtest::writeFile(dir.file("pkg"), "new program");
+    std::vector<std::string> synced;
+    const auto sync = [&](const fs::path& p, std::error_code& ec) {
+        // The target still holds the old program; the copy is whole.
+        if (p == orv::installTempName(dir.path() / "prog")) {
+            EXPECT_EQ(orvtest::readFile(dir.file("prog")), "old");
+            EXPECT_EQ(orvtest::readFile(p.string()), "new program");
+        }
+        synced.push_back(p.filename().string());
+        return orv::syncFile(p, ec);
+    };
+    std::error_code ec;
+    ASSERT_TRUE(orv::installCopy(dir.path() / "pkg", dir.path() / "prog", ec, sync));
+    EXPECT_EQ(synced, (std::vector<std::string>{"prog.new", dir.path().filename().string()}));
+    EXPECT_EQ(orvtest::readFile(dir.file("prog")), "new program");
+
+    // A copy that cannot be synced is not put in place.
+    const auto failing = [](const fs::path&, std::error_code& e) {
+        e = std::make_error_code(std::errc::io_error);
+        return false;
+    };
+    orvtest::writeFile(dir.file("pkg"), "newer");
+    EXPECT_FALSE(orv::installCopy(dir.path() / "pkg", dir.path() / "prog", ec, failing));
+    EXPECT_EQ(ec, std::make_error_code(std::errc::io_error));
+    EXPECT_EQ(orvtest::readFile(dir.file("prog")), "new program");
+    EXPECT_FALSE(fs::exists(orv::installTempName(dir.path() / "prog")));
 }
 
 // The system may spell the folder of a running program otherwise than the

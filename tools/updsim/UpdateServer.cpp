@@ -118,10 +118,18 @@ void UpdateServer::respond(QTcpSocket* socket, const QByteArray& request) {
         status = fault.toInt();
     } else {
         QFile file(root_.filePath(path.mid(1)));
-        if (!safePath(path) || !file.open(QIODevice::ReadOnly)) {
+        const QString signedPath = path.chopped(std::min<qsizetype>(4, path.size()));
+        QFile signedFile(root_.filePath(signedPath.mid(1)));
+        if (!safePath(path)) {
             status = 404;
-        } else {
+        } else if (file.open(QIODevice::ReadOnly)) {
             body = file.readAll();
+        } else if (signer_ && path.endsWith(QLatin1String(".sig")) &&
+                   signedFile.open(QIODevice::ReadOnly)) {
+            body = signer_->sign(signedFile.readAll());
+            if (body.isEmpty()) status = 500;
+        } else {
+            status = 404;
         }
     }
     if (status != 200) body = reason(status) + "\n";

@@ -6,12 +6,18 @@
 //   fault=stall                the headers and one chunk, then silence
 //   fault=nolength             no Content-Length; the end is the close
 //   redirect=/other/path       302 to that path
+// With a signing key, "NAME.sig" that is not a file of the folder is the
+// signature of NAME, made as scripts/sign-manifest makes it; a file
+// "NAME.sig" in the folder is served as it is (a test's bad signature).
 // One line per request goes to the log: method, target, status, bytes sent.
 #pragma once
 
 #include <QDir>
 #include <QIODevice>
 #include <QTcpServer>
+#include <memory>
+
+#include "Signer.h"
 
 namespace updsim {
 
@@ -21,6 +27,7 @@ public:
     UpdateServer(const QString& root, QIODevice* log, QObject* parent = nullptr);
     bool listen(quint16 port);
     quint16 port() const { return server_.serverPort(); }
+    void setSigner(std::unique_ptr<Signer> signer) { signer_ = std::move(signer); }
 
 private:
     void onConnection();
@@ -29,6 +36,7 @@ private:
     QTcpServer server_;
     QDir root_;
     QIODevice* log_;
+    std::unique_ptr<Signer> signer_;
 };
 
 }  // namespace updsim

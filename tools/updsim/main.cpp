@@ -1,11 +1,13 @@
 // updsim: a test update server for the tests and the training mode.
 //
-//   updsim --root DIR [--port N] [--log FILE]
+//   updsim --root DIR [--port N] [--log FILE] [--key PEM]
 //
 // Serves the files of DIR over plain HTTP on 127.0.0.1 (port 0: any free
 // port) and prints "updsim: listening on 127.0.0.1:PORT" on standard error.
 // Faults are chosen per request by its query (see UpdateServer.h). One line
-// per request goes to FILE, or standard output.
+// per request goes to FILE, or standard output. With --key (an ECDSA P-256
+// private key) a request for "NAME.sig" that is no file gets NAME's
+// signature.
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -16,7 +18,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     quint16 port = 0;
-    QString root, logPath;
+    QString root, logPath, keyPath;
     bool ok = true;
     for (qsizetype i = 0; ok && i < args.size(); ++i) {
         const QString& a = args[i];
@@ -30,12 +32,14 @@ int main(int argc, char** argv) {
             root = args[++i];
         } else if (a == QLatin1String("--log")) {
             logPath = args[++i];
+        } else if (a == QLatin1String("--key")) {
+            keyPath = args[++i];
         } else {
             ok = false;
         }
     }
     if (!ok || root.isEmpty()) {
-        std::fprintf(stderr, "usage: updsim --root DIR [--port N] [--log FILE]\n");
+        std::fprintf(stderr, "usage: updsim --root DIR [--port N] [--log FILE] [--key PEM]\n");
         return 2;
     }
     QFile log;
@@ -45,6 +49,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     updsim::UpdateServer server(root, &log);
+    if (!keyPath.isEmpty()) {
+        auto signer = updsim::Signer::fromPemFile(keyPath);
+        if (!signer) {
+            std::fprintf(stderr, "updsim: cannot read the key %s\n", qPrintable(keyPath));
+            return 1;
+        }
+        server.setSigner(std::move(signer));
+    }
     if (!server.listen(port)) {
         std::fprintf(stderr, "updsim: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

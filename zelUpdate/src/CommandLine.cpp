@@ -111,8 +111,14 @@ std::string conflictProblem(const Options& o, std::string_view updaterName,
         {o.package, o.exe, "the -U file is the -E file"},
         {o.package, backup, "the -U file is the backup of the -E file"},
     };
-    if (o.restart == Options::Restart::Named)
+    // The updater's backup is an updater too: started with -P words of a
+    // manifest's choosing it would run a second update on any file.
+    // (An -E naming it is refused as its own backup.)
+    const std::string updaterBackup = orv::derivedName(std::string(updaterName), "bak");
+    if (o.restart == Options::Restart::Named) {
         pairs.push_back({o.run, updaterName, "the -R file is the updater itself"});
+        pairs.push_back({o.run, updaterBackup, "the -R file is the updater's backup"});
+    }
     if (o.type == 2) {
         pairs.push_back({packageProgram, o.package, "the -U file would be copied onto itself"});
         pairs.push_back({packageProgram, o.exe, "the -U file would be copied onto the -E file"});

@@ -48,11 +48,12 @@ std::string nameProblem(std::string_view name);
 // being the same name.
 using SameFile = std::function<bool(std::string_view, std::string_view)>;
 
-// Why a set of options would make the updater destroy what it needs: the
-// updater itself, the program and its backup, the package and what it is
-// copied to, must be different files. "" when they are. Names are compared
-// without regard to ASCII case; `sameFile` catches what names cannot tell
-// (links, short 8.3 names, case rules beyond ASCII).
+// Why a set of options would make the updater destroy what it needs or
+// start an updater: the updater itself and its backup, the program and its
+// backup, the package and what it is copied to, must be different files,
+// and neither the program nor the -R file may be the updater or its backup. "" when they are. Names
+// are compared without regard to ASCII case; `sameFile` catches what names cannot tell (links,
+// short 8.3 names, case rules beyond ASCII).
 std::string conflictProblem(const Options& o, std::string_view updaterName,
                             const SameFile& sameFile = {});
 

@@ -16,6 +16,8 @@ struct ProcessEntry {
     std::string name;           // the executable's file name
     std::filesystem::path exe;  // its full path, empty when the system does not tell
     long long id = 0;
+    // Known to run for another user (or, on Windows, in another session).
+    bool otherUser = false;
 };
 
 struct StartResult {

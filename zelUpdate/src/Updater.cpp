@@ -110,9 +110,11 @@ bool Updater::insideFolder() {
 // A process is the main program when it has its file name and, where the
 // system tells its path, runs from this folder: a copy installed elsewhere
 // does not hold this update up. The folder may be spelled differently
-// (another case or a short name on Windows, a link on Linux).
+// (another case or a short name on Windows, a link on Linux). Where the
+// path is hidden (another user's process), only one of the same user can
+// be ours.
 bool Updater::ours(const ProcessEntry& p) const {
-    if (p.exe.empty()) return true;
+    if (p.exe.empty()) return !p.otherUser;
     const fs::path parent = p.exe.parent_path();
     if (parent == folder_) return true;
     std::error_code ec;

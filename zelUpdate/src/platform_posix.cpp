@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,8 @@ bool ended(const std::string& pid) {
 ProcessEntry entryFor(const std::string& pid) {
     ProcessEntry e;
     e.id = std::stoll(pid);
+    struct stat st {};
+    e.otherUser = stat(("/proc/" + pid).c_str(), &st) == 0 && st.st_uid != geteuid();
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
     if (!ec) {

@@ -99,6 +99,11 @@ public:
                 CloseHandle(h);
                 if (ended) continue;
             }
+            // Without its path, a process of another session (another user's
+            // desktop) is not the program this updater waits for.
+            DWORD session = 0;
+            if (p.exe.empty() && ProcessIdToSessionId(entry.th32ProcessID, &session))
+                p.otherUser = session != ownSession_;
             out.push_back(std::move(p));
         }
         CloseHandle(snapshot);
@@ -168,6 +173,10 @@ private:
     };
     std::vector<Started> started_;
     std::vector<HANDLE> opened_;
+    const DWORD ownSession_ = [] {
+        DWORD session = 0;
+        return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : DWORD(-1);
+    }();
 };
 
 // The path in the ANSI code page, or "" when it holds a character the code
@@ -309,6 +318,14 @@ bool Files::install(const fs::path& from, const fs::path& to, std::string& error
     const DWORD attributes = GetFileAttributesW(tmp.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(tmp.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // The copy is on the disk before the rename is: a power cut must not
+    // leave an empty program.
+    std::error_code synced;
+    if (!orv::syncFile(tmp, synced)) {
+        error = describe(static_cast<DWORD>(synced.value()));
+        DeleteFileW(tmp.c_str());
+        return false;
+    }
     if (MoveFileExW(tmp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     fail(error);
