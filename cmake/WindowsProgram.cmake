@@ -34,17 +34,20 @@ function(orv_windows_pictures target)
     foreach(entry IN LISTS entries)
       string(REGEX REPLACE "</file>$" "" svg "${entry}")
       get_filename_component(name ${svg} NAME_WE)
-      execute_process(COMMAND ${ORV_RSVG_CONVERT} ${qrc_dir}/${svg} -o ${out}/${name}.png
-                      RESULT_VARIABLE failed)
-      if(failed)
-        message(FATAL_ERROR "rsvg-convert could not draw ${qrc_dir}/${svg}")
+      if(${qrc_dir}/${svg} IS_NEWER_THAN ${out}/${name}.png)
+        execute_process(COMMAND ${ORV_RSVG_CONVERT} ${qrc_dir}/${svg} -o ${out}/${name}.png
+                        RESULT_VARIABLE failed)
+        if(failed)
+          message(FATAL_ERROR "rsvg-convert could not draw ${qrc_dir}/${svg}")
+        endif()
       endif()
       set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${qrc_dir}/${svg})
       string(REPLACE ">${svg}<" ">${out}/${name}.png<" text "${text}")
     endforeach()
     # The other pictures stay where they are.
     string(REGEX REPLACE ">(pictures/[^<]*\\.png)<" ">${qrc_dir}/\\1<" text "${text}")
-    file(WRITE ${out}/${qrc_name}.qrc "${text}")
+    # Written only when it changes, so that a new configure compiles nothing.
+    file(CONFIGURE OUTPUT ${out}/${qrc_name}.qrc CONTENT "${text}" @ONLY)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${qrc})
     list(REMOVE_ITEM sources ${src})
     list(APPEND sources ${out}/${qrc_name}.qrc)
@@ -78,7 +81,7 @@ add_custom_command(OUTPUT ${ico}
   COMMENT "Drawing the program's icon"
   VERBATIM)
 set(rc ${CMAKE_CURRENT_BINARY_DIR}/windows-pictures/orvane.rc)
-file(WRITE ${rc} "IDI_ICON1 ICON \"orvane.ico\"\n")
+file(CONFIGURE OUTPUT ${rc} CONTENT "IDI_ICON1 ICON \"orvane.ico\"\n" @ONLY)
 set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${ico})
 target_sources(orvane PRIVATE ${rc})
 # A GUI program: no console window.
@@ -90,7 +93,7 @@ set(help_src ${CMAKE_CURRENT_SOURCE_DIR}/help)
 file(GLOB help_pictures RELATIVE ${help_src} CONFIGURE_DEPENDS ${help_src}/zelORV.files/*)
 set(help_dir ${CMAKE_CURRENT_BINARY_DIR}/windows-help)
 list(JOIN help_pictures "\n" help_list)
-file(WRITE ${help_dir}/zelORV.hhp.in
+file(CONFIGURE OUTPUT ${help_dir}/zelORV.hhp @ONLY CONTENT
 "[OPTIONS]
 Compatibility=1.1 or later
 Compiled file=zelORV.chm
@@ -103,7 +106,6 @@ Title=Orvane 使用手册
 zelORV.html
 ${help_list}
 ")
-configure_file(${help_dir}/zelORV.hhp.in ${help_dir}/zelORV.hhp COPYONLY)
 add_custom_command(OUTPUT ${help_dir}/zelORV.chm
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${help_src}/zelORV.html ${help_dir}/
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${help_src}/zelORV.files ${help_dir}/zelORV.files
