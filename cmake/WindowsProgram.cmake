@@ -144,10 +144,11 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll)
   list(APPEND copy_runtime COMMAND ${CMAKE_COMMAND} -E copy_if_different ${path} ${ORV_PROGRAM_DIR}/)
 endforeach()
 # Qt's own dialog texts in Chinese, from Debian's qt6-translations-l10n (the
-# .qm files serve every platform).
+# .qm files serve every platform). qt_zh_CN.qm only names the catalogs it
+# includes, and loads none of them when one is missing: multimedia's too.
 set(ORV_QT_TRANSLATIONS /usr/share/qt6/translations CACHE PATH "Qt's .qm files")
 set(copy_translations COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_PROGRAM_DIR}/translations)
-foreach(qm qt_zh_CN qtbase_zh_CN)
+foreach(qm qt_zh_CN qtbase_zh_CN qtmultimedia_zh_CN)
   if(NOT EXISTS ${ORV_QT_TRANSLATIONS}/${qm}.qm)
     message(FATAL_ERROR "${ORV_QT_TRANSLATIONS}/${qm}.qm missing (qt6-translations-l10n)")
   endif()

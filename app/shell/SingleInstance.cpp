@@ -16,10 +16,7 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, QObje
     : QObject(parent),
       lockPath_(QDir(folder).filePath(name + QStringLiteral(".lock"))),
       socketPath_(QDir(folder).filePath(name)),
-      lock_(lockPath_) {
-    // Held for the whole run: never given up for being old.
-    lock_.setStaleLockTime(0);
-}
+      lock_(lockPath_, name) {}
 
 SingleInstance::~SingleInstance() {
     if (server_) server_->close();
@@ -33,7 +30,7 @@ QString SingleInstance::runtimeFolder() {
 }
 
 bool SingleInstance::acquire() {
-    if (!lock_.tryLock(0)) return false;
+    if (!lock_.tryLock()) return false;
     // Holding the lock, any socket file there is a crashed copy's.
     QLocalServer::removeServer(socketPath_);
     server_ = std::make_unique<QLocalServer>();

@@ -1,0 +1,39 @@
+// The named mutex "orvane", as other programs look for it. The system
+// releases it with the process, so a crashed copy leaves nothing behind; a
+// lock file would be taken for held whenever a new process got the dead
+// holder's process id, which Windows (and Wine, always) hands out again.
+#include <windows.h>
+
+#include <string>
+
+#include "shell/ProgramLock.h"
+
+namespace orv {
+
+struct ProgramLock::Impl {
+    std::wstring name;
+    HANDLE mutex = nullptr;
+};
+
+ProgramLock::ProgramLock(const QString&, const QString& name) : d_(std::make_unique<Impl>()) {
+    d_->name = name.toStdWString();
+}
+
+ProgramLock::~ProgramLock() {
+    if (d_->mutex) CloseHandle(d_->mutex);
+}
+
+bool ProgramLock::tryLock() {
+    if (d_->mutex) return true;
+    HANDLE h = CreateMutexW(nullptr, FALSE, d_->name.c_str());
+    // Without a mutex at all the copy runs alone rather than not at all.
+    if (!h) return true;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(h);
+        return false;
+    }
+    d_->mutex = h;
+    return true;
+}
+
+}  // namespace orv
