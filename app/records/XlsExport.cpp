@@ -1,16 +1,13 @@
 #include "records/XlsExport.h"
 
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
-#include <gsf/gsf-utils.h>
-
-#include <QFile>
+#include <QFileDevice>
 #include <QHash>
+#include <QSaveFile>
 #include <algorithm>
 #include <vector>
 
 #include "grid/GridModel.h"
+#include "records/CompoundFile.h"
 
 namespace orv {
 
@@ -43,9 +40,6 @@ constexpr qsizetype kMaxRecordData = 8224;  // larger records go on in CONTINUE
 constexpr quint32 kNoString = 0xFFFFFFFF;   // an empty cell: no record at all
 constexpr int kRowsPerBlock = 32;           // rows indexed by one DBCELL
 constexpr quint16 kTextXf = 16;             // the cell format of every cell: text ("@")
-// Excel keeps a workbook stream of less than 4096 bytes badly (it would lie
-// in the compound file's small-block stream); shorter ones are padded.
-constexpr quint64 kMinStream = 4096;
 constexpr qsizetype kFlushBytes = 1 << 20;
 
 // Sizes, header included, of the records whose size is fixed.
@@ -123,6 +117,9 @@ public:
         strings_.push_back(s);
         return i;
     }
+    // Cells that show a string already added: each later sheet repeats the
+    // header row.
+    void addUses(quint32 n) { total_ += n; }
 
     // SST, its CONTINUE records and EXTSST, appended to the globals (which
     // start at stream position 0, so a position in `out` is one in the
@@ -256,26 +253,27 @@ SheetPlan planSheet(const Table& t, int firstData, int lastData, quint32 start) 
     return p;
 }
 
-// The workbook stream, buffered into the compound file's stream.
+// The workbook stream, buffered into the compound file's stream. A failed
+// write stays failed: every later flush reports it.
 class StreamOut {
 public:
-    explicit StreamOut(GsfOutput* out) : out_(out) { buf_.reserve(kFlushBytes + 65536); }
+    explicit StreamOut(CompoundFileWriter& out) : out_(out) { buf_.reserve(kFlushBytes + 65536); }
     QByteArray& buf() { return buf_; }
     quint64 pos() const { return written_ + static_cast<quint64>(buf_.size()); }
     bool maybeFlush() { return buf_.size() < kFlushBytes || flush(); }
     bool flush() {
-        if (buf_.isEmpty()) return true;
-        const bool ok = gsf_output_write(out_, static_cast<std::size_t>(buf_.size()),
-                                         reinterpret_cast<const guint8*>(buf_.constData()));
+        if (buf_.isEmpty()) return ok_;
+        ok_ = out_.write(buf_.constData(), buf_.size()) && ok_;
         written_ += static_cast<quint64>(buf_.size());
         buf_.resize(0);
-        return ok;
+        return ok_;
     }
 
 private:
-    GsfOutput* out_;
+    CompoundFileWriter& out_;
     QByteArray buf_;
     quint64 written_ = 0;
+    bool ok_ = true;
 };
 
 QByteArray globals(const SharedStrings& sst, int sheets, std::vector<qsizetype>* sheetOffsets) {
@@ -419,19 +417,16 @@ void writeSheet(StreamOut& out, const Table& t, const SheetPlan& p, bool first) 
     header(b, rec::kEof, 0);
 }
 
-QString gsfMessage(GsfOutput* o) {
-    const GError* e = o ? gsf_output_error(o) : nullptr;
-    return e ? QString::fromUtf8(e->message) : QString();
-}
-
-int gsfCode(GsfOutput* o) {
-    const GError* e = o ? gsf_output_error(o) : nullptr;
-    return e ? e->code : 0;
+int deviceError(const QIODevice& out) {
+    const auto* file = qobject_cast<const QFileDevice*>(&out);
+    return file && file->error() != QFileDevice::NoError
+               ? static_cast<int>(file->error())
+               : static_cast<int>(QFileDevice::WriteError);
 }
 
 }  // namespace
 
-ExportResult writeGridXls(const QString& path, const GridModel& grid, int rowLimit) {
+ExportResult writeGridXls(QIODevice& out, const GridModel& grid, int rowLimit) {
     const int cols = grid.Cols();
     if (cols > kXlsMaxCols)
         return ExportResult::failure(
@@ -459,81 +454,59 @@ ExportResult writeGridXls(const QString& path, const GridModel& grid, int rowLim
         }
     }
     const int sheets = std::max(1, (rows + kXlsDataRowsPerSheet - 1) / kXlsDataRowsPerSheet);
+    sst.addUses(static_cast<quint32>(sheets - 1) * static_cast<quint32>(table.filled(0)));
     std::vector<qsizetype> offsets;
     QByteArray head = globals(sst, sheets, &offsets);
     std::vector<SheetPlan> plans;
     quint64 end = static_cast<quint64>(head.size());
+    const auto tooLarge = [] {
+        return ExportResult::failure(3, QStringLiteral("数据太多，超出了Excel文件的大小"));
+    };
     for (int s = 0; s < sheets; ++s) {
         const int first = 1 + s * kXlsDataRowsPerSheet;
         const int last = std::min(rows, (s + 1) * kXlsDataRowsPerSheet);
-        if (end > 0xFFFFFFF0u)
-            return ExportResult::failure(3, QStringLiteral("数据太多，超出了Excel文件的大小"));
+        if (end > CompoundFileWriter::kMaxStreamSize) return tooLarge();
         plans.push_back(planSheet(table, first, last, static_cast<quint32>(end)));
         patch32(head, offsets[static_cast<std::size_t>(s)], plans.back().start);
         end += plans.back().size;
     }
-    if (end > 0xFFFFFFF0u)
-        return ExportResult::failure(3, QStringLiteral("数据太多，超出了Excel文件的大小"));
+    if (end > CompoundFileWriter::kMaxStreamSize) return tooLarge();
 
-    static const bool initialised = [] {
-        gsf_init();
-        return true;
-    }();
-    (void)initialised;
-    // libgsf writes beside the target and renames it into place on close;
-    // with an error set, close removes what was written instead.
-    GError* error = nullptr;
-    GsfOutput* sink = gsf_output_stdio_new(QFile::encodeName(path).constData(), &error);
-    if (!sink) {
-        ExportResult r = ExportResult::failure(
-            error ? error->code : 0, QStringLiteral("无法创建文件：") +
-                                         (error ? QString::fromUtf8(error->message) : QString()));
-        if (error) g_error_free(error);
-        return r;
-    }
-    GsfOutfile* ole = gsf_outfile_msole_new(sink);
     // Excel.Sheet.8, as Excel marks its own workbooks.
-    static const guint8 kExcelClass[16] = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), kExcelClass);
-    GsfOutput* book = gsf_outfile_new_child(ole, "Workbook", FALSE);
-
-    StreamOut out(book);
-    out.buf() += head;
-    head = QByteArray();
-    bool ok = out.flush();
+    static constexpr CompoundFileWriter::ClassId kExcelClass = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00,
+                                                                0x00, 0x00, 0xC0, 0x00, 0x00, 0x00,
+                                                                0x00, 0x00, 0x00, 0x46};
+    CompoundFileWriter file(out, QStringLiteral("Workbook"), end, kExcelClass);
+    StreamOut stream(file);
+    bool ok = file.begin();
+    if (ok) {
+        stream.buf() += head;
+        head = QByteArray();
+        ok = stream.flush();
+    }
     for (int s = 0; ok && s < sheets; ++s) {
-        writeSheet(out, table, plans[static_cast<std::size_t>(s)], s == 0);
-        ok = out.flush();
+        writeSheet(stream, table, plans[static_cast<std::size_t>(s)], s == 0);
+        ok = stream.flush();
     }
-    const bool consistent = out.pos() == end;
-    if (ok && consistent && end < kMinStream) {
-        out.buf().append(static_cast<qsizetype>(kMinStream - end), '\0');
-        ok = out.flush();
-    }
-    ExportResult result;
-    if (ok && consistent) {
-        ok = gsf_output_close(book) && gsf_output_close(GSF_OUTPUT(ole));
-        if (ok && !gsf_output_is_closed(sink)) ok = gsf_output_close(sink);
-    }
-    if (!ok || !consistent) {
-        GsfOutput* failed = gsf_output_error(book)              ? book
-                            : gsf_output_error(GSF_OUTPUT(ole)) ? GSF_OUTPUT(ole)
-                                                                : sink;
-        result = consistent
-                     ? ExportResult::failure(gsfCode(failed),
-                                             QStringLiteral("写入文件失败：") + gsfMessage(failed))
-                     : ExportResult::failure(4, QStringLiteral("工作簿的记录长度与预计的不符"));
-        // With an error on the file, closing removes what was written.
-        if (!gsf_output_is_closed(sink) && !gsf_output_error(sink))
-            gsf_output_set_error(sink, 0, "export failed");
-        for (GsfOutput* o : {book, GSF_OUTPUT(ole), sink})
-            if (!gsf_output_is_closed(o)) gsf_output_close(o);
-    }
-    g_object_unref(book);
-    g_object_unref(ole);
-    g_object_unref(sink);
-    return result;
+    if (ok && stream.pos() != end)
+        return ExportResult::failure(4, QStringLiteral("工作簿的记录长度与预计的不符"));
+    if (!ok || !file.finish()) return ExportResult::failure(deviceError(out), file.errorString());
+    return {};
+}
+
+ExportResult writeGridXls(const QString& path, const GridModel& grid, int rowLimit) {
+    // Written beside the target and put in its place only when whole, so
+    // that a failure leaves no half-written file and the old one intact.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return ExportResult::failure(static_cast<int>(file.error()),
+                                     QStringLiteral("无法创建文件：") + file.errorString());
+    const ExportResult r = writeGridXls(file, grid, rowLimit);
+    if (!r.ok) return r;  // the unfinished file goes with `file`
+    if (!file.commit())
+        return ExportResult::failure(static_cast<int>(file.error()),
+                                     QStringLiteral("无法保存文件：") + file.errorString());
+    return {};
 }
 
 }  // namespace orv

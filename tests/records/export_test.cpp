@@ -6,8 +6,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +21,7 @@
 #include "grid/GridModel.h"
 #include "gui/MessageBox.h"
 #include "nopermission.h"
+#include "records/CompoundFile.h"
 #include "records/Export.h"
 #include "records/TextExport.h"
 #include "records/XlsExport.h"
@@ -295,6 +299,150 @@ TEST(ExportFormat, ByMenuItemAndByTheNamesLastThreeCharacters) {
     EXPECT_EQ(orv::formatForFileName("/t/axls"), F::Xls);
     EXPECT_EQ(orv::formatForFileName("/t/a.txt"), F::Txt);
     EXPECT_EQ(orv::formatForFileName("/t/a"), F::Txt);
+}
+
+// A device that refuses one write, the `failAt`-th, and takes every other,
+// as a file system whose error clears up (space freed, a share back).
+class RefusesOnce : public QBuffer {
+public:
+    explicit RefusesOnce(int failAt) : failAt_(failAt) {}
+    int calls() const { return calls_; }
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override {
+        if (++calls_ == failAt_) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        return QBuffer::writeData(data, size);
+    }
+
+private:
+    int failAt_, calls_ = 0;
+};
+
+// What cfbread.py found in one stream of a compound file.
+QJsonObject readStream(const std::string& path, const char* stream) {
+    QProcess p;
+    p.start("/usr/bin/python3", {ORV_SOURCE_DIR "/tests/records/cfbread.py",
+                                 QString::fromStdString(path), QString::fromLatin1(stream)});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+const orv::CompoundFileWriter::ClassId kExcelSheet8 = {0x20, 0x08, 0x02, 0, 0, 0, 0, 0,
+                                                       0xC0, 0,    0,    0, 0, 0, 0, 0x46};
+
+// A stream larger than the header's 109 allocation-table sectors cover
+// (about 7 MB) needs the table's extension sectors; another reader finds it
+// whole. A short one is padded to 4096 bytes.
+TEST(CompoundFile, LargeAndShortStreamsReadBackWhole) {
+    orvtest::TempDir dir;
+    for (const qint64 size : {qint64{8} * 1024 * 1024 + 123, qint64{100}}) {
+        SCOPED_TRACE(size);
+        QByteArray data(size, Qt::Uninitialized);
+        for (qint64 i = 0; i < size; ++i)
+            data[i] = static_cast<char>((i * 131 + (i >> 9)) & 0xFF);
+        const auto layout = orv::CompoundFileWriter::layoutFor(static_cast<quint64>(size));
+        const std::string path = dir.file("c.bin");
+        QFile f(QString::fromStdString(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        orv::CompoundFileWriter w(f, "Workbook", static_cast<quint64>(size), kExcelSheet8);
+        ASSERT_TRUE(w.begin());
+        for (qint64 at = 0; at < size; at += 100000)
+            ASSERT_TRUE(w.write(data.constData() + at, std::min<qint64>(100000, size - at)));
+        ASSERT_TRUE(w.finish()) << w.errorString().toStdString();
+        f.close();
+        EXPECT_EQ(QFileInfo(f).size(), 512 * (1 + qint64{layout.sectors()}));
+        const QJsonObject back = readStream(path, "Workbook");
+        EXPECT_EQ(back["messages"].toString(), "");
+        EXPECT_EQ(back["root_class"].toString(), "2008020000000000c000000000000046");
+        if (size > 4096) {
+            EXPECT_GT(layout.fatSectors, 109u);
+            EXPECT_GE(layout.difatSectors, 1u);
+            EXPECT_EQ(back["size"].toInt(), size);
+        } else {
+            data.append(4096 - size, '\0');
+            EXPECT_EQ(back["size"].toInt(), 4096);
+        }
+        EXPECT_EQ(back["sha1"].toString(),
+                  QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex());
+    }
+}
+
+TEST(CompoundFile, RefusesAStreamOtherThanTheOneAnnounced) {
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    orv::CompoundFileWriter w(out, "Workbook", 10, kExcelSheet8);
+    ASSERT_TRUE(w.begin());
+    EXPECT_TRUE(w.write("12345", 5));
+    EXPECT_FALSE(w.finish());  // five bytes short
+    orv::CompoundFileWriter over(out, "Workbook", 4, kExcelSheet8);
+    ASSERT_TRUE(over.begin());
+    EXPECT_FALSE(over.write("12345", 5));
+    orv::CompoundFileWriter huge(out, "Workbook", orv::CompoundFileWriter::kMaxStreamSize + 1,
+                                 kExcelSheet8);
+    EXPECT_FALSE(huge.begin());
+}
+
+// Regression: a write of the workbook that failed once went unnoticed when
+// the next ones passed (the error only noted on the stream), and the
+// export was reported done with a hole in the file.
+TEST(XlsExport, AWriteThatFailsOnceFailsTheExport) {
+    GridModel g;
+    g.setCols(2);
+    GridModel::Batch b;
+    for (int r = 0; r < 40000; ++r) {
+        b.add(QStringLiteral("北京%1").arg(r));
+        b.add(QStringLiteral("%1").arg(r));
+        b.endRow();
+    }
+    g.appendRows(b);
+    RefusesOnce never(0);
+    never.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(orv::writeGridXls(never, g, 0).ok);
+    // The header, the globals, the first rows, ..., the last table sector.
+    for (int failAt : {1, 2, 3, never.calls()}) {
+        SCOPED_TRACE(failAt);
+        RefusesOnce out(failAt);
+        out.open(QIODevice::WriteOnly);
+        const orv::ExportResult r = orv::writeGridXls(out, g, 0);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.description.contains("No space left on device"))
+            << r.description.toStdString();
+    }
+}
+
+// Regression: the shared-string table's count of cells counted the header
+// row once, though every sheet repeats it.
+TEST(XlsExport, SharedStringCountCountsEverySheetsHeader) {
+    GridModel g;
+    fill(g, {{"h1", "h2"}});
+    GridModel::Batch b;
+    for (int r = 0; r < orv::kXlsDataRowsPerSheet * 2 + 1; ++r) {
+        b.add(QStringLiteral("v"));
+        b.endRow();
+    }
+    g.appendRows(b);  // three sheets; the data rows fill column 1 only
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(orv::writeGridXls(out, g, 0).ok);
+    // The stream starts after the 512-byte header; the globals' records
+    // are walked to the SST.
+    const QByteArray& file = out.data();
+    qsizetype at = 512;
+    auto u16 = [&](qsizetype i) {
+        return static_cast<quint16>(static_cast<quint8>(file[i]) | static_cast<quint8>(file[i + 1])
+                                                                       << 8);
+    };
+    while (at + 4 <= file.size() && u16(at) != 0x00FC)
+        at += 4 + u16(at + 2);
+    ASSERT_LT(at + 12, file.size());
+    const quint32 total = u16(at + 4) | quint32{u16(at + 6)} << 16;
+    const quint32 unique = u16(at + 8) | quint32{u16(at + 10)} << 16;
+    EXPECT_EQ(total, 3u * 2 + orv::kXlsDataRowsPerSheet * 2 + 1);
+    EXPECT_EQ(unique, 3u);
 }
 
 class ExporterTest : public ::testing::Test {
