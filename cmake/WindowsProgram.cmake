@@ -3,10 +3,6 @@
 # Qt's Chinese translations, the icon and the compiled help file. Included
 # by app/CMakeLists.txt for WIN32 once `orvane` and `program_folder` exist.
 
-# The browser's pane (app/web/browser) before the engine's for the windows
-# that include it.
-target_include_directories(orv_program BEFORE PRIVATE ${PROJECT_SOURCE_DIR}/app/web/browser)
-
 find_program(ORV_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(ORV_CONVERT convert REQUIRED)  # ImageMagick: the .ico
 find_program(ORV_CHMCMD chmcmd REQUIRED)    # Free Pascal's CHM compiler (fp-utils)

@@ -26,6 +26,8 @@
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
 #include "update/UpdateCheck.h"
+#include "web/WebModule.h"
+#include "web/WebPane.h"
 
 // Pictures compiled into a static library register by hand, outside any
 // namespace as the macro requires.
@@ -134,7 +136,10 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
     connect(&statusTimer_, &QTimer::timeout, this, [this] { ShowStatus(false); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The pane goes while the window it reports to is still whole.
+    if (web1_) delete web1_->widget();
+}
 
 QString MainWindow::caption() {
     return QStringLiteral("Orvane   服务电话：") + QString::fromUtf8(deployment::kServicePhone);

@@ -21,10 +21,11 @@ class QToolBar;
 namespace orv {
 
 class Grid;
-class InvoicePane;
 class NaviWindow;
 class NetworkState;
 class UpdateCheck;
+class WebModule;
+class WebPane;
 struct Program;
 struct WizardContext;
 
@@ -96,7 +97,9 @@ private:
     void closeProgram() override;
 
     // The information commands and the web pane (MainWindowPages.cpp).
-    InvoicePane* web1();  // made on first use: the engine starts only then
+    // Made on first use, when the web module is loaded: the engine starts
+    // only then. Null without the module (the reason logged once).
+    WebPane* web1();
     void hideWeb();
     void openInvoicePage(int index);
     void onNavigationFailed(const QUrl& url);
@@ -111,7 +114,8 @@ private:
     QStackedWidget* content_;
     QLabel* imgBK_;
     Grid* grid1_;
-    InvoicePane* web1_ = nullptr;
+    std::unique_ptr<WebModule> webModule_;  // made on the first invoice command
+    WebPane* web1_ = nullptr;               // the pane's widget is content_'s child
     QToolBar* toolbar_ = nullptr;
     QMenu* mnuExport_ = nullptr;
     QHash<QString, QAction*> items_;  // menu items by name

@@ -1,6 +1,7 @@
 // The main window's commands that show information rather than work with
-// the card: the invoice-check pages in Web1, the settings dialogs, the help
-// file, the upgrade page and the about box.
+// the card: the invoice-check pages in Web1 (or the browser without the web
+// module), the settings dialogs, the help file, the upgrade page and the
+// about box.
 #include <QStackedWidget>
 
 #include "dialogs/AboutDialog.h"
@@ -11,15 +12,21 @@
 #include "gui/SystemInfo.h"
 #include "shell/MainWindow.h"
 #include "shell/Program.h"
-#include "web/InvoicePane.h"
+#include "web/InvoicePages.h"
+#include "web/WebModule.h"
+#include "web/WebPane.h"
 
 namespace orv {
 
-InvoicePane* MainWindow::web1() {
-    if (!web1_) {
-        web1_ = new InvoicePane(content_);
-        content_->addWidget(web1_);
-        connect(web1_, &InvoicePane::navigationFailed, this, &MainWindow::onNavigationFailed);
+WebPane* MainWindow::web1() {
+    if (web1_ || webModule_) return web1_;
+    webModule_ = std::make_unique<WebModule>(program_.folder);
+    if (WebPaneFactory* factory = webModule_->factory()) {
+        web1_ = factory->createPane(content_, [this](const QUrl& url) { onNavigationFailed(url); });
+        content_->addWidget(web1_->widget());
+    } else if (program_.log) {
+        program_.log->Log(QStringLiteral("网页模块未载入，发票辨伪拍奖页面改在浏览器中打开：") +
+                          webModule_->reason());
     }
     return web1_;
 }
@@ -27,17 +34,22 @@ InvoicePane* MainWindow::web1() {
 void MainWindow::hideWeb() {
     // The content area shows one thing at a time: without the pane, the
     // background.
-    if (web1_ && content_->currentWidget() == web1_) showBackground();
+    if (web1_ && content_->currentWidget() == web1_->widget()) showBackground();
 }
 
 void MainWindow::openInvoicePage(int index) {
     showBackground();
     const QString url = invoicePageUrl(program_.settings, index);
     if (url.isEmpty()) return;
-    InvoicePane* web = web1();
-    web->setUrl(QUrl(url));
-    content_->setCurrentWidget(web);
-    web->raise();
+    WebPane* web = web1();
+    if (!web) {
+        if (!program_.desktop->openUrl(QUrl(url)) && program_.log)
+            program_.log->Log(QStringLiteral("无法打开发票辨伪拍奖页面：") + url);
+        return;
+    }
+    web->open(QUrl(url));
+    content_->setCurrentWidget(web->widget());
+    web->widget()->raise();
 }
 
 void MainWindow::onNavigationFailed(const QUrl& url) {

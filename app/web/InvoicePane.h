@@ -1,30 +1,27 @@
 // Web1: the embedded browser that shows the tax authority's invoice-check
-// pages. Pages get no context menu; a navigation that fails is reported
-// once, with its address, for the main window to handle.
+// pages, the web module's one pane. Pages get no context menu; a navigation
+// that fails is reported once, with its address, for the main window to
+// handle.
 #pragma once
 
 #include <QUrl>
 #include <QWebEngineView>
 
+#include "web/WebPane.h"
+
 class QWebEngineProfile;
 
 namespace orv {
 
-struct SystemSettings;
-
-// INVOICE1 to INVOICE4 for the indexes 1 to 4; any other index gives "".
-QString invoicePageUrl(const SystemSettings& settings, int index);
-// A failing address on the invoice-check server ("zwjb" in it) is told to
-// the user; any other (a link to another site) blanks the pane silently.
-bool isInvoiceServerUrl(const QUrl& url);
-
-class InvoicePane : public QWebEngineView {
+class InvoicePane : public QWebEngineView, public WebPane {
     Q_OBJECT
 public:
     explicit InvoicePane(QWidget* parent = nullptr);
     ~InvoicePane() override;
 
-    void blank();
+    QWidget* widget() override { return this; }
+    void open(const QUrl& url) override { setUrl(url); }
+    void blank() override;
 
 signals:
     // A navigation did not load (refused, unreachable, an HTTP error).

@@ -1,5 +1,6 @@
 // The main window's information commands: the invoice-check pages in the
-// web pane against the test web server, the settings dialogs, help, the
+// web pane (the web module) against the test web server, or in the browser
+// without the module, the settings dialogs, help, the
 // upgrade page and the about box. No card is needed: the smart-card
 // service is out of reach for this test's process.
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +20,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
+#include "base/Text.h"
 #include "card/RecordsDb.h"
 #include "childserver.h"
 #include "dialogs/AboutDialog.h"
@@ -32,7 +36,7 @@
 #include "shell/Program.h"
 #include "shell/Startup.h"
 #include "shellfakes.h"
-#include "web/InvoicePane.h"
+#include "web/InvoicePages.h"
 #include "web/WebEngineSetup.h"
 
 namespace {
@@ -78,7 +82,9 @@ class PagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         MessageBox::takeShown();
-        orvtest::makeProgramFolder(dir_);
+        orvtest::ProgramFolderParts parts;
+        parts.webModule = webModule_;
+        orvtest::makeProgramFolder(dir_, parts);
     }
     void TearDown() override {
         window_.reset();
@@ -102,7 +108,7 @@ protected:
         content_ = window_->findChild<QStackedWidget*>();
     }
     QAction* item(const char* name) { return window_->findChild<QAction*>(name); }
-    orv::InvoicePane* web() { return window_->findChild<orv::InvoicePane*>("Web1"); }
+    QWebEngineView* web() { return window_->findChild<QWebEngineView*>("Web1"); }
     QString shown() const { return content_->currentWidget()->objectName(); }
     // The page's text, once the script has answered.
     QString pageText(const QString& script) {
@@ -133,7 +139,16 @@ protected:
         poll->start(5);
     }
     QString pane(const char* key) { return window_->findChild<QLabel*>(key)->text(); }
+    QString logText() {
+        QString all;
+        const QDir logs(orvtest::folderOf(dir_) + "/Log");
+        for (const QString& f : logs.entryList(QDir::Files))
+            all += orv::fromGbk(
+                QByteArray::fromStdString(orvtest::readFile(logs.filePath(f).toStdString())));
+        return all;
+    }
 
+    bool webModule_ = true;
     orvtest::TempDir dir_;
     orvtest::InvoiceSim server_{
         QStringLiteral("http://127.0.0.2:%1/notice.html").arg(orvtest::closedPort())};
@@ -161,7 +176,7 @@ TEST_F(PagesTest, EachInvoiceItemShowsItsPageInTheWebPane) {
                         .contains(QString("发票辨伪拍奖：") + kKinds[i] + "查询"));
     }
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
-    EXPECT_EQ(window_->findChildren<orv::InvoicePane*>().size(), 1);
+    EXPECT_EQ(window_->findChildren<QWebEngineView*>().size(), 1);
 }
 
 TEST_F(PagesTest, TheToolbarButtonOpensThePageOfTaxControlInvoices) {
@@ -169,6 +184,31 @@ TEST_F(PagesTest, TheToolbarButtonOpensThePageOfTaxControlInvoices) {
     window_->toolbarClicked("INVOICE");
     ASSERT_TRUE(loaded(kKinds[0]));
     EXPECT_EQ(shown(), "Web1");
+}
+
+// A build without the web engine (Windows), or a folder that lost the
+// module: the pages open in the browser, and the log says why once.
+class PagesWithoutModuleTest : public PagesTest {
+protected:
+    PagesWithoutModuleTest() { webModule_ = false; }
+};
+
+TEST_F(PagesWithoutModuleTest, TheInvoiceItemsOpenThePagesInTheBrowser) {
+    start();
+    item("mnuBWSKFP")->trigger();
+    window_->toolbarClicked("INVOICE");
+    item("mnuBWQTPTFP")->trigger();
+    EXPECT_EQ(desktop_.opened,
+              (QList<QUrl>{QUrl(server_.url(kPages[0])), QUrl(server_.url(kPages[0])),
+                           QUrl(server_.url(kPages[3]))}));
+    EXPECT_EQ(web(), nullptr);
+    EXPECT_EQ(shown(), "imgBK");
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    const QString log = logText();
+    const QString why = QStringLiteral("网页模块未载入，发票辨伪拍奖页面改在浏览器中打开：");
+    EXPECT_EQ(log.count(why), 1) << log.toStdString();
+    EXPECT_TRUE(log.contains(why + orvtest::folderOf(dir_) + "/orvweb not found"))
+        << log.toStdString();
 }
 
 TEST_F(PagesTest, AQueryOnThePageAnswersInThePane) {

@@ -23,6 +23,8 @@ void makeProgramFolder(const TempDir& dir, ProgramFolderParts parts) {
         fs::copy_file(clips / "reading.gif", dir.path() / "zelSC.dll");
         fs::copy_file(clips / "writing.gif", dir.path() / "zelSCC.dll");
     }
+    if (parts.webModule)
+        fs::create_symlink(fs::path(ORV_PROGRAM_DIR) / "liborvweb.so", dir.path() / "liborvweb.so");
     if (parts.database) {
         EXPECT_TRUE(orv::RecordsDb::createFresh(QString::fromStdString(dir.file("orv.db"))));
     }

@@ -1,6 +1,6 @@
 // A complete program folder in a test's temp directory: the reader library,
 // the wizard's two animations, a fresh records database and, when asked,
-// a settings file.
+// the web module and a settings file.
 #pragma once
 
 #include <QString>
@@ -13,6 +13,9 @@ struct ProgramFolderParts {
     bool clips = true;
     bool database = true;
     bool readerLibrary = true;
+    // The invoice-check pane's web module, linked to the build's copy so
+    // that a process loads it once whatever folder it comes from.
+    bool webModule = false;
 };
 
 void makeProgramFolder(const TempDir& dir, ProgramFolderParts parts = {});
