@@ -19,10 +19,7 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, QObje
     : QObject(parent),
       lockPath_(QDir(folder).filePath(name + QStringLiteral(".lock"))),
       socketPath_(QDir(folder).filePath(name)),
-      lock_(lockPath_) {
-    // Held for the whole run: never given up for being old.
-    lock_.setStaleLockTime(0);
-}
+      lock_(lockPath_, name) {}
 
 SingleInstance::~SingleInstance() {
     if (server_) server_->close();
@@ -36,16 +33,16 @@ QString SingleInstance::runtimeFolder() {
 }
 
 SingleInstance::Claim SingleInstance::acquire() {
-    if (!lock_.tryLock(0)) {
-        // Only a lock held by a live copy means "already running"; a dead
-        // copy's lock is taken over by tryLock itself.
-        if (lock_.error() == QLockFile::LockFailedError) return Claim::Running;
-        const QString reason = lock_.error() == QLockFile::PermissionError
-                                   ? QStringLiteral("没有写入权限")
-                                   : qt_error_string();
-        error_ = QStringLiteral("无法创建程序运行锁文件：") + QDir::toNativeSeparators(lockPath_) +
-                 QLatin1Char('\n') + reason;
-        return Claim::Failed;
+    QString reason;
+    switch (lock_.tryLock(&reason)) {
+        case ProgramLock::Result::Held:
+            break;
+        case ProgramLock::Result::Running:
+            return Claim::Running;
+        case ProgramLock::Result::Failed:
+            error_ = QStringLiteral("无法创建程序运行锁文件：") +
+                     QDir::toNativeSeparators(lockPath_) + QLatin1Char('\n') + reason;
+            return Claim::Failed;
     }
     // Holding the lock, any socket file there is a crashed copy's.
     QLocalServer::removeServer(socketPath_);

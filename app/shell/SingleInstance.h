@@ -1,15 +1,16 @@
-// One running copy per user. The first copy holds a lock file in the
-// user's runtime folder and listens on a local socket beside it; a later
-// copy finds the lock taken and asks the first, over the socket, to bring
-// its main window to the front. The lock goes with the process (a lock left
-// by a crashed copy is recognised by its process id).
+// One running copy per user. The first copy holds the program's lock (a
+// lock file in the user's runtime folder; on Windows the named mutex) and
+// listens on a local socket in that folder; a later copy finds the lock
+// taken and asks the first, over the socket, to bring its main window to
+// the front. The lock goes with the process.
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <memory>
 #include <optional>
+
+#include "shell/ProgramLock.h"
 
 namespace orv {
 
@@ -43,7 +44,7 @@ private:
     void onConnection();
 
     QString lockPath_, socketPath_, error_;
-    QLockFile lock_;
+    ProgramLock lock_;
     std::unique_ptr<QLocalServer> server_;
 };
 

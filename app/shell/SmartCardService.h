@@ -33,6 +33,8 @@ public:
     // pcsc-lite's client socket: PCSCLITE_CSOCK_NAME when set, as the
     // library itself takes it, else /run/pcscd/pcscd.comm.
     static QString defaultSocketPath();
+    // Starts a system command without waiting for it, its output discarded.
+    static void startDetached(const QString& program, const QStringList& arguments);
 
 private:
     QString socketPath_;

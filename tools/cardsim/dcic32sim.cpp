@@ -1,5 +1,6 @@
-// libdcic32.so simulator: the serial reader maker's seven functions, backed
-// in-process by the virtual card, so serial-mode tests need no daemon.
+// libdcic32.so (DCIC32.dll on Windows) simulator: the serial reader
+// maker's seven functions, backed in-process by the virtual card, so
+// serial-mode tests need no daemon.
 //
 // Environment (read at every call, so a test may change it between calls):
 //   ZELSIM_CARD     card image file; writes go back to it when the port closes
@@ -23,6 +24,16 @@
 
 #include "emulator.h"
 #include "orv/hex.h"
+
+// The maker's library is __stdcall on Windows (DCIC32.dll, undecorated
+// names through dcic32sim.def), the platform's default elsewhere.
+#ifdef _WIN32
+#define SIM_EXPORT __declspec(dllexport)
+#define SIM_CALL __stdcall
+#else
+#define SIM_EXPORT __attribute__((visibility("default")))
+#define SIM_CALL
+#endif
 
 namespace {
 
@@ -112,7 +123,7 @@ bool portHasReader(uint16_t port) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) intptr_t IC_InitComm(uint16_t port) {
+SIM_EXPORT intptr_t SIM_CALL IC_InitComm(uint16_t port) {
     Simulator& s = sim();
     std::lock_guard lock(s.m);
     log("IC_InitComm " + std::to_string(port));
@@ -121,7 +132,7 @@ __attribute__((visibility("default"))) intptr_t IC_InitComm(uint16_t port) {
     return s.nextHandle++;
 }
 
-__attribute__((visibility("default"))) int16_t IC_ExitComm(intptr_t) {
+SIM_EXPORT int16_t SIM_CALL IC_ExitComm(intptr_t) {
     Simulator& s = sim();
     std::lock_guard lock(s.m);
     log("IC_ExitComm");
@@ -129,26 +140,25 @@ __attribute__((visibility("default"))) int16_t IC_ExitComm(intptr_t) {
     return 0;
 }
 
-__attribute__((visibility("default"))) int16_t IC_InitType(intptr_t, int32_t type) {
+SIM_EXPORT int16_t SIM_CALL IC_InitType(intptr_t, int32_t type) {
     std::lock_guard lock(sim().m);
     log("IC_InitType " + std::to_string(type));
     return static_cast<int16_t>(envNumber("ZELSIM_INITTYPE", 0));
 }
 
-__attribute__((visibility("default"))) int16_t IC_Status(intptr_t) {
+SIM_EXPORT int16_t SIM_CALL IC_Status(intptr_t) {
     std::lock_guard lock(sim().m);
     log("IC_Status");
     return static_cast<int16_t>(envNumber("ZELSIM_STATUS", 0));
 }
 
-__attribute__((visibility("default"))) int16_t IC_Down(intptr_t) {
+SIM_EXPORT int16_t SIM_CALL IC_Down(intptr_t) {
     std::lock_guard lock(sim().m);
     log("IC_Down");
     return 0;
 }
 
-__attribute__((visibility("default"))) int16_t IC_CpuReset(intptr_t, uint8_t* atrLen,
-                                                           uint8_t* atr) {
+SIM_EXPORT int16_t SIM_CALL IC_CpuReset(intptr_t, uint8_t* atrLen, uint8_t* atr) {
     Simulator& s = sim();
     std::lock_guard lock(s.m);
     log("IC_CpuReset");
@@ -163,9 +173,8 @@ __attribute__((visibility("default"))) int16_t IC_CpuReset(intptr_t, uint8_t* at
     return 0;
 }
 
-__attribute__((visibility("default"))) int16_t IC_CpuApdu(intptr_t, uint8_t sendLen,
-                                                          const uint8_t* send, uint8_t* recvLen,
-                                                          uint8_t* recv) {
+SIM_EXPORT int16_t SIM_CALL IC_CpuApdu(intptr_t, uint8_t sendLen, const uint8_t* send,
+                                       uint8_t* recvLen, uint8_t* recv) {
     Simulator& s = sim();
     std::lock_guard lock(s.m);
     const cardsim::Bytes apdu(send, send + sendLen);
