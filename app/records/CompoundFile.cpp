@@ -14,7 +14,6 @@ constexpr quint32 kNoStream = 0xFFFFFFFF;
 constexpr quint32 kEntriesPerSector = CompoundFileWriter::kSectorSize / 4;  // 128
 constexpr quint32 kHeaderDifat = 109;
 constexpr quint32 kDifatPerSector = kEntriesPerSector - 1;  // the last links the next
-constexpr int kEntrySize = 128;
 
 void put16(QByteArray& b, quint16 v) {
     b.append(static_cast<char>(v & 0xFF));
