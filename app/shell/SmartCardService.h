@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <functional>
 
+class QProcess;
+
 namespace orv {
 
 class SmartCardService {
@@ -37,6 +39,10 @@ public:
     static void startDetached(const QString& program, const QStringList& arguments);
 
 private:
+    // Keeps a console program's window from showing (Windows; nothing
+    // elsewhere).
+    static void hideConsole(QProcess& process);
+
     QString socketPath_;
     Launch launch_;
 };

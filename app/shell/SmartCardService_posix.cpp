@@ -18,15 +18,7 @@ bool answers(const QString& socketPath) {
 }
 }  // namespace
 
-void SystemSmartCardService::startDetached(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProgram(program);
-    p.setArguments(arguments);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    p.startDetached();  // a failure to start is ignored
-}
+void SystemSmartCardService::hideConsole(QProcess&) {}
 
 QString SystemSmartCardService::defaultSocketPath() {
     return qEnvironmentVariable("PCSCLITE_CSOCK_NAME", QStringLiteral("/run/pcscd/pcscd.comm"));

@@ -8,19 +8,12 @@
 
 namespace orv {
 
-void SystemSmartCardService::startDetached(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProgram(program);
-    p.setArguments(arguments);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    // Hidden: sc is a console program, and the program has no console.
-    p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+// Hidden: sc is a console program, and the program has no console.
+void SystemSmartCardService::hideConsole(QProcess& process) {
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
         args->flags &= ~static_cast<DWORD>(CREATE_NEW_CONSOLE);
         args->flags |= CREATE_NO_WINDOW;
     });
-    p.startDetached();  // a failure to start is ignored
 }
 
 // Windows has no socket to ask: the service control tool decides.
