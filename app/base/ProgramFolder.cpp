@@ -18,10 +18,7 @@ QString inFolder(const QString& folder, const QString& name) {
 QString fileNameOf(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QDir::separator());
     if (slash >= 0) return path.mid(slash + 1);
-#ifdef Q_OS_WIN
-    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) return path.mid(2);
-#endif
-    return path;
+    return path.mid(driveLength(path));
 }
 
 }  // namespace orv

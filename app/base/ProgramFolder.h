@@ -16,4 +16,8 @@ QString inFolder(const QString& folder, const QString& name);
 // The text after the last separator of a path (the whole text if none).
 QString fileNameOf(const QString& path);
 
+// How many leading characters of `path` name a drive ("C:" on Windows;
+// none elsewhere). ProgramFolder_win.cpp, ProgramFolder_posix.cpp.
+qsizetype driveLength(const QString& path);
+
 }  // namespace orv

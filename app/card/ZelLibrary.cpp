@@ -6,14 +6,6 @@
 
 namespace orv {
 
-QString ZelLibrary::fileName() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("zelreader.dll");
-#else
-    return QStringLiteral("libzelreader.so");
-#endif
-}
-
 ZelLibrary::ZelLibrary(QString programFolder) : lib_(inFolder(programFolder, fileName())) {}
 
 bool ZelLibrary::load() {

@@ -17,7 +17,8 @@ public:
     // Loads on the first call; false when the library or an export is missing.
     bool load();
     const QString& reason() const { return reason_; }
-    static QString fileName();  // libzelreader.so / zelreader.dll
+    // libzelreader.so / zelreader.dll (ZelLibrary_posix.cpp, ZelLibrary_win.cpp)
+    static QString fileName();
 
     decltype(&::GetReaderList) GetReaderList = nullptr;
     decltype(&::SetReader) SetReader = nullptr;

@@ -19,16 +19,6 @@ bool fatal(const QString& text) {
 }
 }  // namespace
 
-QString helpFileName() {
-    // A compiled help file has no common viewer outside Windows; there the
-    // manual is the same HTML opened in the browser.
-#ifdef Q_OS_WIN
-    return QStringLiteral("zelORV.chm");
-#else
-    return QStringLiteral("zelORV.html");
-#endif
-}
-
 bool startProgram(Program& p, const QString& folder, const StartupSteps& steps) {
     p.folder = folder;
     p.settingsPath = inFolder(folder, QStringLiteral("zelReader.ini"));

@@ -13,6 +13,7 @@ class SmartCardService;
 
 inline const QString kReadingClip = QStringLiteral("zelSC.dll");
 inline const QString kWritingClip = QStringLiteral("zelSCC.dll");
+// The manual's file name (Startup_win.cpp, Startup_posix.cpp).
 QString helpFileName();
 
 struct StartupSteps {

@@ -1,5 +1,6 @@
-// File names of the update mechanism in the program folder. The one place
-// where they differ by platform: Linux programs have no ".exe".
+// File names of the update mechanism in the program folder. The updater's
+// name and a program file's first bytes differ by platform
+// (UpdateFiles_win.cpp, UpdateFiles_posix.cpp).
 #pragma once
 
 #include <QByteArray>
@@ -7,16 +8,10 @@
 
 namespace orv::update {
 
-#ifdef Q_OS_WIN
-inline const QString kUpdaterFile = QStringLiteral("zelUpdate.exe");
-// How a program file of the platform begins (a PE file's DOS header).
-inline const QByteArray kProgramMagic = QByteArrayLiteral("MZ");
-#else
-inline const QString kUpdaterFile = QStringLiteral("zelUpdate");
-inline const QByteArray kProgramMagic = QByteArrayLiteral(
-    "\x7F"
-    "ELF");
-#endif
+// The updater's file name ("zelUpdate.exe" on Windows).
+extern const QString kUpdaterFile;
+// How a program file of the platform begins.
+extern const QByteArray kProgramMagic;
 // A new updater waiting to be installed, and its digests.
 inline const QString kPendingUpdater = QStringLiteral("aup.001");
 inline const QString kPendingDigests = QStringLiteral("aup.002");

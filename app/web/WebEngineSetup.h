@@ -9,4 +9,8 @@ namespace orv {
 // page instead.
 void prepareWebEngine();
 
+// The sandbox part, by platform (WebEngineSetup_posix.cpp; nothing to do
+// on Windows, WebEngineSetup_win.cpp).
+void prepareWebEngineSandbox();
+
 }  // namespace orv

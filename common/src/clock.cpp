@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "clock_platform.h"
+
 namespace orv {
 
 std::string LocalTime::yyyymmdd() const {
@@ -26,12 +28,7 @@ std::string LocalTime::timestamp() const {
 
 LocalTime SystemClock::now() const {
     const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
+    const std::tm tm = platform::localTime(t);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

@@ -1,0 +1,9 @@
+#include "base/ProgramFolder.h"
+
+namespace orv {
+
+qsizetype driveLength(const QString&) {
+    return 0;
+}
+
+}  // namespace orv

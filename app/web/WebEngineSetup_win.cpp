@@ -1,0 +1,8 @@
+#include "web/WebEngineSetup.h"
+
+namespace orv {
+
+// No root account and no sandbox problem to avoid.
+void prepareWebEngineSandbox() {}
+
+}  // namespace orv
