@@ -1,7 +1,5 @@
 #include "base/AppLog.h"
 
-#include <QFile>
-
 #include "base/Text.h"
 #include "base/Version.h"
 
@@ -13,7 +11,7 @@ QString AppLog::version() {
 }
 
 AppLog::AppLog(const QString& programFolder, const Clock& clock)
-    : file_(std::make_unique<orv::LogFile>(QFile::encodeName(programFolder).toStdString(),
+    : file_(std::make_unique<orv::LogFile>(programFolder.toStdU16String(),
                                            orv::LogFile::Variant::Program, version().toStdString(),
                                            clock)) {}
 
@@ -22,11 +20,11 @@ bool AppLog::Log(const QString& text) {
 }
 
 QString AppLog::LogFile() const {
-    return QFile::decodeName(QByteArray::fromStdString(file_->logFile()));
+    return QString::fromStdU16String(file_->logFile().u16string());
 }
 
 void AppLog::setLogFile(const QString& path) {
-    file_->setLogFile(QFile::encodeName(path).toStdString());
+    file_->setLogFile(path.toStdU16String());
 }
 
 }  // namespace orv

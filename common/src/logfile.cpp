@@ -1,22 +1,8 @@
 #include "orv/logfile.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <fstream>
 
 namespace orv {
-
-namespace {
-#ifdef _WIN32
-constexpr char kSep = '\\';
-#else
-constexpr char kSep = '/';
-#endif
-
-std::string withSeparator(std::string folder) {
-    if (folder.empty() || (folder.back() != kSep && folder.back() != '/')) folder += kSep;
-    return folder;
-}
-}  // namespace
 
 std::string LogFile::startText(Variant variant, const std::string& version) {
     if (variant == Variant::Updater) return std::string(20, '=') + " Start " + std::string(20, '=');
@@ -28,10 +14,10 @@ std::string LogFile::endText(Variant variant, const std::string& version) {
     return std::string(15, '=') + "  End  V" + version + std::string(15, '=');
 }
 
-LogFile::LogFile(const std::string& programFolder, Variant variant, const std::string& version,
-                 const Clock& clock)
+LogFile::LogFile(const std::filesystem::path& programFolder, Variant variant,
+                 const std::string& version, const Clock& clock)
     : clock_(clock), variant_(variant), version_(version) {
-    folder_ = withSeparator(programFolder) + "Log";
+    folder_ = programFolder / "Log";
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);
     day_ = clock_.now().yyyymmdd();
@@ -43,15 +29,17 @@ LogFile::~LogFile() {
     log(endText(variant_, version_));
 }
 
-std::string LogFile::fileFor(const std::string& day) const {
-    return folder_ + kSep + (variant_ == Variant::Updater ? "aup" : "Log") + day + ".txt";
+std::filesystem::path LogFile::fileFor(const std::string& day) const {
+    return folder_ / ((variant_ == Variant::Updater ? "aup" : "Log") + day + ".txt");
 }
 
+// The stream opens a path by its native (on Windows: wide) name.
 bool LogFile::append(const std::string& line) {
-    std::FILE* f = std::fopen(file_.c_str(), "ab");
+    std::ofstream f(file_, std::ios::binary | std::ios::app);
     if (!f) return false;
-    const bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
-    return std::fclose(f) == 0 && written;
+    f.write(line.data(), static_cast<std::streamsize>(line.size()));
+    f.close();
+    return !f.fail();
 }
 
 bool LogFile::log(const std::string& text) {
@@ -64,7 +52,7 @@ bool LogFile::log(const std::string& text) {
     return append(now.timestamp() + " " + text + "\r\n");
 }
 
-bool LogFile::setLogFile(const std::string& path) {
+bool LogFile::setLogFile(const std::filesystem::path& path) {
     file_ = path;
     return append("");
 }

@@ -70,9 +70,7 @@ std::filesystem::path realPath(const std::filesystem::path& path, std::error_cod
 // True when both exist and are one file (a link, a second name).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
-// A log entry's text in the log's code page, and the folder in the form the
-// log opens files with.
+// A log entry's text in the log's code page.
 std::string logText(const std::string& text);
-std::string logFolder(const std::filesystem::path& folder);
 
 }  // namespace zelupdate

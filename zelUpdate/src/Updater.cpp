@@ -223,7 +223,7 @@ void runCommandLine(std::string_view line, Platform& platform, Files& files,
     const ParsedCommandLine parsed = parseCommandLine(line);
     if (parsed.status == ParsedCommandLine::Status::Empty) return;
     const fs::path folder = updaterPath.parent_path();
-    orv::LogFile log(logFolder(folder), orv::LogFile::Variant::Updater, std::string(), clock);
+    orv::LogFile log(folder, orv::LogFile::Variant::Updater, std::string(), clock);
     switch (parsed.status) {
         case ParsedCommandLine::Status::Error:
             log.log(logText("Error:" + parsed.error));

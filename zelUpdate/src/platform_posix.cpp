@@ -250,10 +250,6 @@ std::string logText(const std::string& text) {
     return text;
 }
 
-std::string logFolder(const fs::path& folder) {
-    return folder.string();
-}
-
 bool Files::exists(const fs::path& p) {
     std::error_code ec;
     return fs::exists(p, ec);

@@ -179,24 +179,6 @@ private:
     }();
 };
 
-// The path in the ANSI code page, or "" when it holds a character the code
-// page has not.
-std::string ansiOf(const std::wstring& w) {
-    if (w.empty()) return {};
-    const UINT cp = GetACP();
-    // A UTF-8 code page takes every character, and none of the flags.
-    const bool utf8 = cp == CP_UTF8;
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(cp, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, w.data(),
-                                      static_cast<int>(w.size()), nullptr, 0, nullptr,
-                                      utf8 ? nullptr : &lossy);
-    if (n <= 0 || lossy) return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(cp, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
-                        out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 std::unique_ptr<Platform> systemPlatform() {
@@ -280,20 +262,6 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 
 std::string logText(const std::string& text) {
     return orv::gbk::fromUtf8(text);
-}
-
-// The log opens its files by narrow names, which Windows reads in the ANSI
-// code page. A folder that the code page cannot spell is given by its short
-// name, which is ASCII where short names are kept; without one the log is
-// lost (its folder cannot be made) and the update goes on.
-std::string logFolder(const fs::path& folder) {
-    std::string ansi = ansiOf(folder.native());
-    if (!ansi.empty()) return ansi;
-    std::vector<wchar_t> shortName(kLongestPath);
-    const DWORD n =
-        GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-    if (n > 0 && n < shortName.size()) ansi = ansiOf(std::wstring(shortName.data(), n));
-    return ansi.empty() ? orv::gbk::fromUtf8(textOf(folder)) : ansi;
 }
 
 bool Files::exists(const fs::path& p) {

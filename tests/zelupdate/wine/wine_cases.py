@@ -31,8 +31,8 @@ FAST = "5,10000,5"
 
 def wine_env(timing=FAST):
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    # Unix file names in UTF-8; Wine's ANSI code page is then 1252, so a
-    # Chinese folder reaches the log by its short name.
+    # Unix file names in UTF-8; Wine's ANSI code page is then 1252, which
+    # cannot spell a Chinese folder: the log must open it by its wide name.
     # Without Mono and Gecko, which a new Windows folder would offer to fetch.
     env.update(LC_ALL="C.UTF-8", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                ZELUPDATE_TIMING=timing)
