@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <cerrno>
-#include <cstdio>
 
 #include "base/ProgramFolder.h"
 
@@ -26,13 +25,8 @@ TempFileResult TempFileName(const QString& prefix, const QString& folder) {
         if (n == 0) continue;
         const QString path = inFolder(
             dir, prefix.left(3) + QString::number(n, 16).toUpper() + QStringLiteral(".tmp"));
-        const QByteArray native = QFile::encodeName(path);
-        errno = 0;
-        if (std::FILE* f = std::fopen(native.constData(), "wx")) {  // exclusive create
-            std::fclose(f);
-            return {path, 0};
-        }
-        lastError = errno;
+        lastError = createExclusive(path);
+        if (lastError == 0) return {path, 0};
         if (lastError != EEXIST) break;
     }
     return {QString(), lastError};

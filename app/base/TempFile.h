@@ -19,4 +19,9 @@ struct TempFileResult {
 // does; the number is unique in that folder.
 TempFileResult TempFileName(const QString& prefix, const QString& folder = QString());
 
+// Creates `path` as a new empty file, failing when it exists: 0, or the
+// errno value (EEXIST when taken). By the path's Unicode name on Windows,
+// not the code page's (TempFile_win.cpp, TempFile_posix.cpp).
+int createExclusive(const QString& path);
+
 }  // namespace orv

@@ -96,8 +96,9 @@ QString typeOf(const UpdaterCommand& c) {
 QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeName,
                               const QString& packageName) {
     // The arguments reach the updater as its words, which it joins with
-    // blanks (on Windows the same text is its command line).
-    const QByteArray line = command.arguments.join(QLatin1Char(' ')).toLocal8Bit();
+    // blanks (on Windows the same text is its command line, which it reads
+    // as UTF-8 whatever the code page).
+    const QByteArray line = command.arguments.join(QLatin1Char(' ')).toUtf8();
     const zelupdate::ParsedCommandLine r =
         zelupdate::parseCommandLine(std::string_view(line.constData(), line.size()));
     using Status = zelupdate::ParsedCommandLine::Status;
@@ -106,7 +107,7 @@ QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeN
     if (r.status == Status::Error && typeOf(command).isEmpty()) return {};
     if (r.status == Status::Error)
         return QStringLiteral("the updater would refuse its command line: ") +
-               QString::fromLocal8Bit(r.error.c_str());
+               QString::fromUtf8(r.error.c_str());
     if (r.status != Status::Ok)
         return QStringLiteral(
             "the updater would not read its command line (a value holds a blank)");
@@ -114,11 +115,11 @@ QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeN
         return QStringLiteral("the updater would refuse its command line: no install mode %1")
             .arg(r.options.type);
     const std::string conflict =
-        zelupdate::conflictProblem(r.options, update::kUpdaterFile.toLocal8Bit().toStdString());
+        zelupdate::conflictProblem(r.options, update::kUpdaterFile.toUtf8().toStdString());
     if (!conflict.empty())
         return QStringLiteral("the updater would refuse its command line: ") +
-               QString::fromLocal8Bit(conflict.c_str());
-    const auto bytes = [](const QString& s) { return s.toLocal8Bit().toStdString(); };
+               QString::fromUtf8(conflict.c_str());
+    const auto bytes = [](const QString& s) { return s.toUtf8().toStdString(); };
     const QString& run = runOf(command);
     using Restart = zelupdate::Options::Restart;
     const bool runAsMeant = run.isEmpty()               ? r.options.restart == Restart::Program

@@ -17,8 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// By its Unicode name: on Windows a narrow name would go through the code
+// page, which may not spell the program folder.
 fs::path nativePath(const QString& path) {
-    return fs::path(QFile::encodeName(path).toStdString());
+    return fs::path(path.toStdU16String());
 }
 
 // A pending updater smaller than this is taken to be still arriving.
