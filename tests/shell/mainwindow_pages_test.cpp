@@ -121,9 +121,13 @@ protected:
         EXPECT_TRUE(orvtest::waitFor([&] { return done; }));
         return text;
     }
+    // The title comes while the page is still being read: a script run then
+    // may not find the elements below it yet.
     bool loaded(const char* kind) {
-        return orvtest::waitFor(
-            [&] { return web() && web()->title() == QStringLiteral("发票辨伪拍奖 - ") + kind; });
+        return orvtest::waitFor([&] {
+                   return web() && web()->title() == QStringLiteral("发票辨伪拍奖 - ") + kind;
+               }) &&
+               orvtest::waitFor([&] { return pageText("document.readyState") == "complete"; });
     }
     // Runs `act` on the modal dialog of type T once it is open.
     template <typename T>
