@@ -328,6 +328,7 @@ void MainWindow::finishLoad() {
     ShowStatus(true);
     statusTimer_.start();
     if (network_.online()) update_->start(program_.settings.AUTOUPDATE);
+    emit loadFinished();
 }
 
 bool MainWindow::event(QEvent* e) {

@@ -61,6 +61,11 @@ public:
     // Runs a toolbar button's command; an unknown key does nothing.
     void toolbarClicked(const QString& key);
 
+signals:
+    // The window has painted once and its status is shown: work that need
+    // not hold up the window's first appearance starts now.
+    void loadFinished();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* e) override;

@@ -53,12 +53,15 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     Program program;
     SystemSmartCardService service;
     const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
-    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
+    if (!startProgram(program, folder, StartupSteps{pendingUpdate})) return 1;
 
     SystemNetworkState systemNetwork;
     MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
+    // Asking for the smart-card service may start a process, and nothing
+    // waits for it: it need not delay the window.
+    QObject::connect(&window, &MainWindow::loadFinished, &window, [&service] { service.start(); });
     window.load();
     window.show();
     return app.exec();

@@ -99,8 +99,7 @@ protected:
         orvtest::writeSettings(dir_, settings);
         program_.waiter = &waiter_;
         program_.desktop = &desktop_;
-        orvtest::NoSmartCardService service;
-        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {service, {}}));
+        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {}));
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
         window_->show();
