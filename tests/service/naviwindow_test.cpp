@@ -180,4 +180,19 @@ TEST_F(NaviWindowTest, CancelAndEscapeCloseAnIdleWizard) {
     EXPECT_TRUE(data_.ef04.isEmpty() && data_.ef09.isEmpty());
 }
 
+// Regression: the wizard's progress hooks stayed in the shared card access
+// object after the wizard was gone, and the next card read called into it.
+TEST_F(NaviWindowTest, ACardReadAfterTheWizardIsGoneLeavesItAlone) {
+    auto w = open(4);
+    QTest::mouseClick(child<QPushButton>(*w, "cmdOK"), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    ASSERT_FALSE(data_.ef09.isEmpty());
+    w.reset();
+    EXPECT_FALSE(access_.progressHooks().cancelRequested);
+    EXPECT_EQ(access_.progressHooks().ef06Counts, nullptr);
+    EXPECT_EQ(access_.progressHooks().ef09Counts, nullptr);
+    EXPECT_EQ(access_.readEF09(), data_.ef09);
+    EXPECT_EQ(access_.getSW(), "9000");
+}
+
 }  // namespace
