@@ -196,8 +196,23 @@ Rows trimmed(Rows rows) {
     return rows;
 }
 
+// Under Wine the workbook and the rows it should hold are left in
+// ORV_READBACK_DIR, whose files scripts/windows-ctest reads back on Linux.
+void leaveForReadBack(const std::string& path, const QString& name, const Rows& rows) {
+    const QString folder = qEnvironmentVariable("ORV_READBACK_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "the readers are Linux's python3 programs";
+    const QString target = folder + "/" + name;
+    QFile::remove(target + ".xls");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(path), target + ".xls"));
+    QJsonArray expected;
+    for (const QStringList& row : rows)
+        expected.append(QJsonArray::fromStringList(row));
+    QFile json(target + ".json");
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    json.write(QJsonDocument(expected).toJson());
+}
+
 TEST(XlsExport, SmallGridReadsBackCellForCellInBothReaders) {
-    if (orvtest::kOnWindows) GTEST_SKIP() << "the readers are Linux's python3 programs";
     orvtest::TempDir dir;
     GridModel g;
     fill(g, kSmall);
@@ -205,6 +220,7 @@ TEST(XlsExport, SmallGridReadsBackCellForCellInBothReaders) {
     const orv::ExportResult r = orv::writeGridXls(QString::fromStdString(path), g, 0);
     ASSERT_TRUE(r.ok) << r.description.toStdString();
     EXPECT_TRUE(bytesOf(path).startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")));
+    if (orvtest::kOnWindows) return leaveForReadBack(path, "small", trimmed(kSmall));
     const ReadBack back = readXls(path);
     EXPECT_EQ(back.sheetNames(), QStringList{"Sheet1"});
     EXPECT_EQ(back.xlrd(0), trimmed(kSmall));
