@@ -20,6 +20,9 @@ TempDir::TempDir() {
             name += kLetters[random() % (sizeof kLetters - 1)];
         if (std::filesystem::create_directory(base / name)) {
             path_ = base / name;
+            // The owner's alone, as mkdtemp makes it (a runtime folder must be).
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace);
             return;
         }
     }
