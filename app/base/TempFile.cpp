@@ -1,9 +1,12 @@
 #include "base/TempFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QDir>
+
 #include <cerrno>
-#include <cstdio>
 
 #include "base/ProgramFolder.h"
 
@@ -28,8 +31,11 @@ TempFileResult TempFileName(const QString& prefix, const QString& folder) {
             dir, prefix.left(3) + QString::number(n, 16).toUpper() + QStringLiteral(".tmp"));
         const QByteArray native = QFile::encodeName(path);
         errno = 0;
-        if (std::FILE* f = std::fopen(native.constData(), "wx")) {  // exclusive create
-            std::fclose(f);
+        // O_EXCL: Windows' C runtime ignores fopen's "x", which let two calls
+        // hand out the same file.
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+        if (fd >= 0) {
+            ::close(fd);
             return {path, 0};
         }
         lastError = errno;

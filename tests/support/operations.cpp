@@ -147,9 +147,7 @@ QString WizardDriver::drive(const QStringList& amounts, const std::function<bool
 ProgramRun::ProgramRun(const TempDir& dir, const QStringList& settings, bool serialSimulator)
     : dir_(dir), network_(std::make_unique<Offline>()) {
     makeProgramFolder(dir);
-    if (serialSimulator)
-        std::filesystem::copy_file(std::filesystem::path(binDir()) / "libdcic32.so",
-                                   dir.path() / "libdcic32.so");
+    if (serialSimulator) installSerialSimulator(dir);
     writeSettings(dir, settings);
     program_.waiter = &waiter_;
     program_.clock = &clock_;
