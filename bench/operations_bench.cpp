@@ -30,7 +30,6 @@
 #include "service/RunState.h"
 #include "service/Wire.h"
 #include "shell/Program.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "taxsim.h"
 #include "virtualreader.h"
@@ -44,11 +43,6 @@ double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
-
-class NoService : public orv::SmartCardService {
-public:
-    void start() override {}
-};
 
 // The card delays take no time; waits for the socket wake on its events.
 class NoDelays : public orv::Waiter {
@@ -148,8 +142,7 @@ int main(int argc, char** argv) {
     NoDelays waiter;
     orv::Program program;
     program.waiter = &waiter;
-    NoService service;
-    if (!orv::startProgram(program, orvtest::folderOf(dir), {service, {}})) return 1;
+    if (!orv::startProgram(program, orvtest::folderOf(dir), {})) return 1;
 
     // The requests of the bare client, built once from the card's data.
     orv::CardData data = orvtest::cardDataFrom(cardsim::fullSpec());

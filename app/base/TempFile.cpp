@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+
 #include <cerrno>
 
 #include "base/ProgramFolder.h"

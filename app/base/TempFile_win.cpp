@@ -8,6 +8,8 @@
 
 namespace orv {
 
+// _O_EXCL, not fopen's "x", which Windows' C runtime ignores: two calls
+// would get the same file.
 int createExclusive(const QString& path) {
     const int fd =
         _wopen(reinterpret_cast<const wchar_t*>(path.utf16()),

@@ -50,6 +50,25 @@ CardAccess::~CardAccess() {
     if (g_active == this) g_active = nullptr;
 }
 
+quint64 CardAccess::setProgressHooks(ProgressHooks hooks) {
+    hooks_ = std::move(hooks);
+    hooksId_ = ++lastHooksId_;
+    return hooksId_;
+}
+
+void CardAccess::clearProgressHooks(quint64 id) {
+    if (id == 0 || id != hooksId_) return;
+    hooks_ = {};
+    hooksId_ = 0;
+}
+
+ProgressHooksScope::ProgressHooksScope(CardAccess& card, ProgressHooks hooks)
+    : card_(card), id_(card.setProgressHooks(std::move(hooks))) {}
+
+ProgressHooksScope::~ProgressHooksScope() {
+    card_.clearProgressHooks(id_);
+}
+
 QString CardAccess::statusText(qint32 r) {
     const QString hex =
         QStringLiteral("0000") + QString::number(static_cast<quint32>(r), 16).toUpper();

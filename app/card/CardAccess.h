@@ -24,6 +24,23 @@ struct ProgressHooks {
     std::function<bool()> cancelRequested;
 };
 
+class CardAccess;
+
+// Progress hooks for the life of their owner: the hooks point into the
+// object that set them (a wizard and its card data), and a card call made
+// after that object is gone must not reach into it.
+class ProgressHooksScope {
+public:
+    ProgressHooksScope(CardAccess& card, ProgressHooks hooks);
+    ~ProgressHooksScope();
+    ProgressHooksScope(const ProgressHooksScope&) = delete;
+    ProgressHooksScope& operator=(const ProgressHooksScope&) = delete;
+
+private:
+    CardAccess& card_;
+    quint64 id_;
+};
+
 class CardAccess {
 public:
     CardAccess(ZelLibrary& lib, Waiter& waiter, AppLog* log = nullptr);
@@ -53,7 +70,12 @@ public:
 
     bool busy() const { return busy_; }
     const QString& currentReader() const { return reader_; }
-    void setProgressHooks(ProgressHooks hooks) { hooks_ = std::move(hooks); }
+    // Installs the hooks in place of any others; the number names this
+    // install for clearProgressHooks.
+    quint64 setProgressHooks(ProgressHooks hooks);
+    // Removes the hooks of install `id`, unless others have replaced them.
+    void clearProgressHooks(quint64 id);
+    const ProgressHooks& progressHooks() const { return hooks_; }
 
     // "0000" + hex of r, last four characters, upper case.
     static QString statusText(qint32 r);
@@ -83,6 +105,8 @@ private:
     qint32 lastProbe_ = 0;
     bool reportedMissing_ = false;
     ProgressHooks hooks_;
+    quint64 hooksId_ = 0;  // the install that hooks_ came from; 0: none
+    quint64 lastHooksId_ = 0;
     QByteArray* activeCounts_ = nullptr;
     QElapsedTimer eventsTimer_;  // since the progress callback last let events run
 };

@@ -33,10 +33,9 @@ Wizard::Wizard(WizardContext context, WizardView& view, QObject* parent)
           },
           [this] { return counter_; }, ctx_.wallClock),
       classifier_(ctx_.data, run_, builder_, store_),
-      session_(*this, ctx_.waiter, ctx_.clock, this) {
-    ctx_.card.setProgressHooks(
-        {&ctx_.data.ef06Counts, &ctx_.data.ef09Counts, [this] { return cancelFlag_; }});
-}
+      session_(*this, ctx_.waiter, ctx_.clock, this),
+      progressHooks_(ctx_.card, {&ctx_.data.ef06Counts, &ctx_.data.ef09Counts,
+                                 [this] { return cancelFlag_; }}) {}
 
 void Wizard::open() {
     idle_ = true;

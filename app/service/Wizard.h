@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <functional>
 
+#include "card/CardAccess.h"
 #include "card/RecordsStore.h"
 #include "service/ReplyClassifier.h"
 #include "service/Requests.h"
@@ -17,7 +18,6 @@
 namespace orv {
 
 class AppLog;
-class CardAccess;
 class CardData;
 class Clock;
 class IniFile;
@@ -130,6 +130,8 @@ private:
     bool reading_ = false;  // a cancellable card read is running
     bool closing_ = false;
     qint64 counter_ = 0;
+    // Last, so that it goes first: the hooks read cancelFlag_.
+    ProgressHooksScope progressHooks_;
 };
 
 }  // namespace orv

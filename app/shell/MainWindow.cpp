@@ -39,6 +39,9 @@ namespace orv {
 
 namespace {
 constexpr int kStatusIntervalMs = 60000;
+// How often an end request looks again whether the card operation it waits
+// for is over: at a pace the user does not notice, without spinning.
+constexpr int kEndRetryMs = 100;
 
 // The background picture, filling the content area at its own proportions
 // (cut at the edges rather than stretched). Drawing the picture costs more
@@ -134,6 +137,11 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
     statusTimer_.setObjectName(QStringLiteral("StatusTimer"));
     statusTimer_.setInterval(kStatusIntervalMs);
     connect(&statusTimer_, &QTimer::timeout, this, [this] { ShowStatus(false); });
+
+    endTimer_.setParent(this);
+    endTimer_.setSingleShot(true);
+    endTimer_.setInterval(kEndRetryMs);
+    connect(&endTimer_, &QTimer::timeout, this, &MainWindow::requestEnd);
 }
 
 MainWindow::~MainWindow() {
@@ -328,6 +336,7 @@ void MainWindow::finishLoad() {
     ShowStatus(true);
     statusTimer_.start();
     if (network_.online()) update_->start(program_.settings.AUTOUPDATE);
+    emit loadFinished();
 }
 
 bool MainWindow::event(QEvent* e) {
@@ -471,6 +480,17 @@ void MainWindow::closeProgram() {
     // not end.
     if (wizard_) wizard_->reject();
     QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void MainWindow::requestEnd() {
+    // The card must not be left half written, nor a report half sent.
+    if (wizardBusy()) wizard_->reject();
+    if (wizardBusy() || cardBusy()) {
+        endTimer_.start();
+        return;
+    }
+    closeOtherWindows();
+    closeProgram();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

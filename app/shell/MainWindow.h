@@ -54,12 +54,22 @@ public:
     void activate();
     // The wizard while it is open, else null.
     NaviWindow* wizard() const { return wizard_; }
+    // The system asks the program to end (log-out, shutdown, an interrupt):
+    // it ends as by its close box. A wizard in the middle of a card or
+    // server exchange is first asked as its close box asks it (a read that
+    // can stop stops); the end waits for it from the event loop.
+    void requestEnd();
 
     static QString caption();
     // The attribution pane's text for a screen this wide.
     static QString attributionFor(int screenWidth);
     // Runs a toolbar button's command; an unknown key does nothing.
     void toolbarClicked(const QString& key);
+
+signals:
+    // The window has painted once and its status is shown: work that need
+    // not hold up the window's first appearance starts now.
+    void loadFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +132,7 @@ private:
     QHash<QString, QAction*> items_;  // menu items by name
     QHash<QString, QLabel*> panes_;   // status panes by key
     QTimer statusTimer_;
+    QTimer endTimer_;  // an end request waiting for a card operation
     int shownRows_ = 0;
     bool loadPending_ = false;
     NaviWindow* wizard_ = nullptr;

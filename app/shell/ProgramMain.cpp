@@ -1,6 +1,7 @@
 #include "shell/ProgramMain.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -9,6 +10,7 @@
 
 #include "base/AppLog.h"
 #include "base/ProgramFolder.h"
+#include "shell/EndRequest.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
@@ -44,6 +46,18 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     app.setApplicationName(QStringLiteral("orvane"));
     // The package's desktop entry, so that a desktop shows its name and icon.
     app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
+    // From here the system's request to end goes through the close box's
+    // path: the records closed, the log's end line written. Before the main
+    // window is up it answers a start-up message: the start then ends there,
+    // or goes on to the window, which ends at once.
+    EndRequest endRequest;
+    const QMetaObject::Connection startupEnd =
+        QObject::connect(&endRequest, &EndRequest::endRequested, &app, [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QDialog*>(w);
+                if (box && box->isVisible()) box->reject();
+            }
+        });
 
     SingleInstance instance(SingleInstance::runtimeFolder());
     const QString folder = programFolder();
@@ -53,14 +67,20 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     Program program;
     SystemSmartCardService service;
     const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
-    if (!startProgram(program, folder, StartupSteps{service, pendingUpdate})) return 1;
+    if (!startProgram(program, folder, StartupSteps{pendingUpdate})) return 1;
 
     SystemNetworkState systemNetwork;
     MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::activate);
+    // Asking for the smart-card service may start a process, and nothing
+    // waits for it: it need not delay the window.
+    QObject::connect(&window, &MainWindow::loadFinished, &window, [&service] { service.start(); });
+    QObject::disconnect(startupEnd);
+    QObject::connect(&endRequest, &EndRequest::endRequested, &window, &MainWindow::requestEnd);
     window.load();
     window.show();
+    if (endRequest.requested()) window.requestEnd();
     return app.exec();
 }
 

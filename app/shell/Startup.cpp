@@ -6,7 +6,6 @@
 #include "card/RecordsDb.h"
 #include "gui/MessageBox.h"
 #include "shell/Program.h"
-#include "shell/SmartCardService.h"
 
 namespace orv {
 
@@ -23,8 +22,6 @@ bool startProgram(Program& p, const QString& folder, const StartupSteps& steps) 
     p.folder = folder;
     p.settingsPath = inFolder(folder, QStringLiteral("zelReader.ini"));
     p.ini.setFilename(p.settingsPath);
-
-    steps.service.start();
 
     p.readingClip = inFolder(folder, kReadingClip);
     p.writingClip = inFolder(folder, kWritingClip);

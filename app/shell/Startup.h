@@ -1,6 +1,6 @@
 // The program's start, from the program folder to the point where the main
-// window opens: companion files, the smart-card service, the records
-// database, the log, the pending updater, the settings and the reader.
+// window opens: companion files, the records database, the log, the pending
+// updater, the settings and the reader.
 #pragma once
 
 #include <QString>
@@ -9,7 +9,6 @@
 namespace orv {
 
 struct Program;
-class SmartCardService;
 
 inline const QString kReadingClip = QStringLiteral("zelSC.dll");
 inline const QString kWritingClip = QStringLiteral("zelSCC.dll");
@@ -17,7 +16,6 @@ inline const QString kWritingClip = QStringLiteral("zelSCC.dll");
 QString helpFileName();
 
 struct StartupSteps {
-    SmartCardService& service;
     // Installs an updater that an earlier run downloaded; may be empty.
     std::function<void(Program&)> installPendingUpdate;
 };

@@ -481,7 +481,8 @@ TEST(SaveDialog, ABareNameTakesTheChosenFiltersSuffix) {
     ASSERT_EQ(dialog.selectedNameFilter(), "CSV(逗号分隔) (*.csv)");
     dialog.findChild<QLineEdit*>("fileNameEdit")->setText("name");
     QMetaObject::invokeMethod(&dialog, "accept");  // as "保存" does
-    EXPECT_EQ(dialog.selectedFiles(), QStringList{folder + "/name.csv"});
+    EXPECT_EQ(dialog.selectedFiles(),
+              QStringList{QDir::fromNativeSeparators(folder) + "/name.csv"});
     EXPECT_EQ(FileDialog::suffixOf("文本文件(制表符分隔) (*.txt)"), "txt");
     EXPECT_EQ(FileDialog::suffixOf("All (*)"), "");
 }

@@ -2,7 +2,6 @@
 // its texts, buttons and animation, the card hints of a card not seated
 // well, and what closes it.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +20,7 @@
 #include "builder.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
+#include "env.h"
 #include "fakes.h"
 #include "openrecordsdb.h"
 #include "programfolder.h"
@@ -45,7 +45,7 @@ protected:
         orvtest::useSerialSimulator(image, dir_.file("calls.log"));
         access_.setReader("USB");
     }
-    ~NaviWindowTest() override { unsetenv("ZELSIM_CODES"); }
+    ~NaviWindowTest() override { orvtest::unsetEnv("ZELSIM_CODES"); }
 
     std::unique_ptr<orv::NaviWindow> open(int mode) {
         auto w = std::make_unique<orv::NaviWindow>(orv::WizardContext{
@@ -143,7 +143,8 @@ TEST_F(NaviWindowTest, CardNotSeatedWellGivesTheCodeAndItsHint) {
                           Case{2, "FF3F", orv::texts::kHintReversed}}) {
         SCOPED_TRACE(k.code);
         // readEF02 tries four times, the other reads once.
-        setenv("ZELSIM_CODES", (QStringList(k.mode == 1 ? 4 : 1, k.code).join(',')).toLatin1(), 1);
+        orvtest::setEnv("ZELSIM_CODES",
+                        QStringList(k.mode == 1 ? 4 : 1, k.code).join(',').toStdString());
         auto w = open(k.mode);
         QTest::mouseClick(child<QPushButton>(*w, "cmdOK"), Qt::LeftButton);
         const QString expected =
@@ -155,7 +156,7 @@ TEST_F(NaviWindowTest, CardNotSeatedWellGivesTheCodeAndItsHint) {
         EXPECT_EQ(lastLogLine(), QString("[0%1,000]%2").arg(k.mode).arg(k.code) +
                                      QString(expected).replace('\n', ' '));
         EXPECT_TRUE(data_.ef02.isEmpty() && data_.ef04.isEmpty());
-        unsetenv("ZELSIM_CODES");
+        orvtest::unsetEnv("ZELSIM_CODES");
         QTest::mouseClick(child<QPushButton>(*w, "cmdOK"), Qt::LeftButton);  // now it reads
         EXPECT_FALSE(w->isVisible());
     }
@@ -163,7 +164,7 @@ TEST_F(NaviWindowTest, CardNotSeatedWellGivesTheCodeAndItsHint) {
 }
 
 TEST_F(NaviWindowTest, OtherCodesHaveNoHint) {
-    setenv("ZELSIM_CODES", "6A82", 1);
+    orvtest::setEnv("ZELSIM_CODES", "6A82");
     auto w = open(3);
     QTest::mouseClick(child<QPushButton>(*w, "cmdOK"), Qt::LeftButton);
     EXPECT_EQ(child<QLabel>(*w, "lblTips")->text(),
@@ -178,6 +179,21 @@ TEST_F(NaviWindowTest, CancelAndEscapeCloseAnIdleWizard) {
     QTest::keyClick(w2.get(), Qt::Key_Escape);
     EXPECT_FALSE(w2->isVisible());
     EXPECT_TRUE(data_.ef04.isEmpty() && data_.ef09.isEmpty());
+}
+
+// Regression: the wizard's progress hooks stayed in the shared card access
+// object after the wizard was gone, and the next card read called into it.
+TEST_F(NaviWindowTest, ACardReadAfterTheWizardIsGoneLeavesItAlone) {
+    auto w = open(4);
+    QTest::mouseClick(child<QPushButton>(*w, "cmdOK"), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    ASSERT_FALSE(data_.ef09.isEmpty());
+    w.reset();
+    EXPECT_FALSE(access_.progressHooks().cancelRequested);
+    EXPECT_EQ(access_.progressHooks().ef06Counts, nullptr);
+    EXPECT_EQ(access_.progressHooks().ef09Counts, nullptr);
+    EXPECT_EQ(access_.readEF09(), data_.ef09);
+    EXPECT_EQ(access_.getSW(), "9000");
 }
 
 }  // namespace

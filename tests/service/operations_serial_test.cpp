@@ -3,11 +3,11 @@
 // inserted (FF7A) or inserted the wrong way round (FF3F) is retried, then
 // explained with its hint.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QSqlRecord>
 
 #include "builder.h"
+#include "env.h"
 #include "operations.h"
 #include "serialsim.h"
 #include "service/OperationTexts.h"
@@ -35,7 +35,7 @@ protected:
             QStringList{"READER=USB", "IP=127.0.0.1", "PORT=" + QString::number(sim_->port())},
             true);
     }
-    void TearDown() override { unsetenv("ZELSIM_CODES"); }
+    void TearDown() override { orvtest::unsetEnv("ZELSIM_CODES"); }
     cardsim::Card card() const {
         cardsim::Card c;
         EXPECT_TRUE(cardsim::Card::load(image_, c, nullptr));
@@ -51,7 +51,7 @@ protected:
 
 TEST_F(SerialOperations, CardNotFullyInsertedIsRetriedThenExplained) {
     start("unlock");
-    setenv("ZELSIM_CODES", "FF7A,FF7A,FF7A,FF7A", 1);
+    orvtest::setEnv("ZELSIM_CODES", "FF7A,FF7A,FF7A,FF7A");
     bool okEnabled = true;
     QString text;
     run_->operation("mnuCBS", [&](WizardDriver& d) {
@@ -74,7 +74,7 @@ TEST_F(SerialOperations, CardInsertedBackwardsStopsClearingTheHistory) {
     cardsim::CardSpec spec = cardsim::realisticSpec();
     spec.summaryFlag = 0x00;
     start("unlock", spec);
-    setenv("ZELSIM_CODES", "FF3F", 1);
+    orvtest::setEnv("ZELSIM_CODES", "FF3F");
     EXPECT_EQ(run_->runToEnd("mnuClearIC"),
               "读卡时发生错误，错误代码：FF3F\n可能是用户卡插反了。\n" + texts::kCheckAndRetry);
     orvtest::expectUntouched(before_, card());
@@ -86,7 +86,7 @@ TEST_F(SerialOperations, FailedClearOfTheHistoryIsRepeatedWithOk) {
     spec.summaryFlag = 0x00;
     start("unlock", spec);
     // The EF04 read resets the card first (0: no injected code).
-    setenv("ZELSIM_CODES", "0,FF7A,FF7A,FF7A,FF7A", 1);
+    orvtest::setEnv("ZELSIM_CODES", "0,FF7A,FF7A,FF7A,FF7A");
     QString failed, repeated;
     bool repeatOffered = false;
     run_->operation("mnuClearIC", [&](WizardDriver& d) {
@@ -118,13 +118,13 @@ TEST_F(SerialOperations, ClearUnlockThatCannotReadTheCardIsTriedAgain) {
         for (int step : {7, 11}) {
             ASSERT_TRUE(d.settle());
             ASSERT_EQ(d.step(), step);
-            if (step == 11) setenv("ZELSIM_CODES", "FF7A,FF7A,FF7A,FF7A", 1);
+            if (step == 11) orvtest::setEnv("ZELSIM_CODES", "FF7A,FF7A,FF7A,FF7A");
             d.ok();
         }
         failed = d.drive();
         retryOffered = d.okEnabled();
         jg3 = run_->lastOperation().value("jg3").toInt();
-        unsetenv("ZELSIM_CODES");
+        orvtest::unsetEnv("ZELSIM_CODES");
         d.ok();
         final = d.drive();
     });

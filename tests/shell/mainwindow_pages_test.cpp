@@ -99,8 +99,7 @@ protected:
         orvtest::writeSettings(dir_, settings);
         program_.waiter = &waiter_;
         program_.desktop = &desktop_;
-        orvtest::NoSmartCardService service;
-        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {service, {}}));
+        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {}));
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
         window_->load();
         window_->show();
@@ -121,9 +120,13 @@ protected:
         EXPECT_TRUE(orvtest::waitFor([&] { return done; }));
         return text;
     }
+    // The title comes while the page is still being read: a script run then
+    // may not find the elements below it yet.
     bool loaded(const char* kind) {
-        return orvtest::waitFor(
-            [&] { return web() && web()->title() == QStringLiteral("发票辨伪拍奖 - ") + kind; });
+        return orvtest::waitFor([&] {
+                   return web() && web()->title() == QStringLiteral("发票辨伪拍奖 - ") + kind;
+               }) &&
+               orvtest::waitFor([&] { return pageText("document.readyState") == "complete"; });
     }
     // Runs `act` on the modal dialog of type T once it is open.
     template <typename T>

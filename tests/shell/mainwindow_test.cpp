@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -32,7 +33,6 @@
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "virtualreader.h"
 
@@ -44,11 +44,6 @@ using orvtest::dateOf;
 using orvtest::hexOf;
 using orvtest::moneyOf;
 using orvtest::numOf;
-
-class NoService : public orv::SmartCardService {
-public:
-    void start() override {}
-};
 
 // Offline unless a test says otherwise: online, the window would start the
 // update check.
@@ -74,12 +69,13 @@ protected:
         reader_.card().setCard(card);
         reader_.insert();
         program_.waiter = &waiter_;
-        NoService service;
-        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {service, {}}));
+        ASSERT_TRUE(orv::startProgram(program_, orvtest::folderOf(dir_), {}));
         window_ = std::make_unique<orv::MainWindow>(program_, network_);
+        QSignalSpy finished(window_.get(), &orv::MainWindow::loadFinished);
         window_->load();
         window_->show();
         ASSERT_TRUE(orvtest::waitFor([&] { return window_->loaded(); }));
+        EXPECT_EQ(finished.count(), 1);  // what waited for the window starts once
         grid_ = window_->findChild<orv::Grid*>("Grid1");
         ASSERT_NE(grid_, nullptr);
     }
@@ -454,8 +450,7 @@ TEST(MainWindowNoReader, CardCommandsSayTheReaderIsNotConnected) {
     orvtest::FakeWaiter waiter;
     orv::Program program;
     program.waiter = &waiter;
-    NoService service;
-    ASSERT_TRUE(orv::startProgram(program, orvtest::folderOf(dir), {service, {}}));
+    ASSERT_TRUE(orv::startProgram(program, orvtest::folderOf(dir), {}));
     FixedNetwork network;
     {
         orv::MainWindow window(program, network);

@@ -15,19 +15,12 @@
 #include "programfolder.h"
 #include "shell/Program.h"
 #include "shell/ProgramMain.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 
 namespace {
 
 using orv::MessageBox;
 using orvtest::folderOf;
-
-class CountingService : public orv::SmartCardService {
-public:
-    int starts = 0;
-    void start() override { ++starts; }
-};
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -41,10 +34,10 @@ protected:
     bool startFolder() {
         program_.waiter = &waiter_;
         return orv::startProgram(program_, folderOf(dir_),
-                                 orv::StartupSteps{service_, [this](orv::Program& p) {
-                                                       pendingUpdateSawLog_ = p.log != nullptr;
-                                                       ++pendingUpdates_;
-                                                   }});
+                                 orv::StartupSteps{[this](orv::Program& p) {
+                                     pendingUpdateSawLog_ = p.log != nullptr;
+                                     ++pendingUpdates_;
+                                 }});
     }
     // The one message a failed start showed.
     void expectFatal(const QString& text) {
@@ -61,7 +54,6 @@ protected:
     orvtest::TempDir dir_;
     orvtest::FakeWaiter waiter_;
     orv::Program program_;
-    CountingService service_;
     int pendingUpdates_ = 0;
     bool pendingUpdateSawLog_ = false;
 };
@@ -71,7 +63,6 @@ TEST_F(StartupTest, CompleteFolderStartsWithItsSettingsAndReader) {
     orvtest::writeSettings(dir_, {"READER=Virtual PCD 00 01", "PORT=9000"});
     ASSERT_TRUE(startFolder());
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
-    EXPECT_EQ(service_.starts, 1);
     EXPECT_EQ(pendingUpdates_, 1);
     EXPECT_TRUE(pendingUpdateSawLog_);  // the log exists before the update step
     EXPECT_TRUE(orv::RecordsDb::connection().isOpen());
@@ -99,8 +90,7 @@ TEST_F(StartupTest, MissingReadingOrWritingClipEndsTheProgram) {
         orvtest::makeProgramFolder(dir);
         QFile::remove(folderOf(dir) + "/" + missing);
         orv::Program program;
-        CountingService service;
-        EXPECT_FALSE(orv::startProgram(program, folderOf(dir), {service, {}}));
+        EXPECT_FALSE(orv::startProgram(program, folderOf(dir), {}));
         const auto shown = MessageBox::takeShown();
         ASSERT_EQ(shown.size(), 1);
         EXPECT_EQ(shown[0].text, "动态库文件未找到！");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace orvtest {
 
@@ -27,11 +27,15 @@ quint16 startListening(QProcess& proc, const QString& program, const QStringList
 }
 
 quint16 closedPort() {
-    QTcpServer probe;
-    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
+    // Bound without address sharing and never listening: connections are
+    // refused, and no other socket can bind the port on 127.0.0.1 or on
+    // every address. Kept for the life of the process on purpose.
+    static QList<QTcpSocket*> held;
+    auto* socket = new QTcpSocket;
+    EXPECT_TRUE(socket->bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress))
+        << socket->errorString().toStdString();
+    held.append(socket);
+    return socket->localPort();
 }
 
 InvoiceSim::InvoiceSim(const QString& link) {

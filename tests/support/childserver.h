@@ -14,6 +14,8 @@ namespace orvtest {
 quint16 startListening(QProcess& proc, const QString& program, const QStringList& args);
 
 // A port on 127.0.0.1 that nothing listens on: a connection is refused.
+// The port stays bound (not listening) until the test ends, so a server of
+// a test running beside this one cannot be given it in the meantime.
 quint16 closedPort();
 
 // The test invoice-check web server (tools/invoicesim), optionally with a

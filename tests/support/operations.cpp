@@ -23,18 +23,12 @@
 #include "service/NaviWindow.h"
 #include "service/WizardTexts.h"
 #include "shell/MainWindow.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "zellib.h"
 
 namespace orvtest {
 
 namespace {
-
-class NoService : public orv::SmartCardService {
-public:
-    void start() override {}
-};
 
 // Offline: online, the main window would start its update check.
 class Offline : public orv::NetworkState {
@@ -153,14 +147,11 @@ QString WizardDriver::drive(const QStringList& amounts, const std::function<bool
 ProgramRun::ProgramRun(const TempDir& dir, const QStringList& settings, bool serialSimulator)
     : dir_(dir), network_(std::make_unique<Offline>()) {
     makeProgramFolder(dir);
-    if (serialSimulator)
-        std::filesystem::copy_file(std::filesystem::path(binDir()) / "libdcic32.so",
-                                   dir.path() / "libdcic32.so");
+    if (serialSimulator) installSerialSimulator(dir);
     writeSettings(dir, settings);
     program_.waiter = &waiter_;
     program_.clock = &clock_;
-    NoService service;
-    EXPECT_TRUE(orv::startProgram(program_, folderOf(dir), {service, {}}));
+    EXPECT_TRUE(orv::startProgram(program_, folderOf(dir), {}));
     window_ = std::make_unique<orv::MainWindow>(program_, *network_);
     window_->load();
     window_->show();

@@ -1,9 +1,8 @@
 #include "serialsim.h"
 
-#include <stdlib.h>
-
 #include <sstream>
 
+#include "env.h"
 #include "tempdir.h"
 
 namespace orvtest {
@@ -11,9 +10,9 @@ namespace orvtest {
 void useSerialSimulator(const std::string& image, const std::string& log) {
     for (const char* v : {"ZELSIM_PORTS", "ZELSIM_INITTYPE", "ZELSIM_STATUS", "ZELSIM_CODES",
                           "ZELSIM_FAULTS", "ZELSIM_NO_UNLOCK"})
-        unsetenv(v);
-    setenv("ZELSIM_CARD", image.c_str(), 1);
-    setenv("ZELSIM_LOG", log.c_str(), 1);
+        unsetEnv(v);
+    setEnv("ZELSIM_CARD", image);
+    setEnv("ZELSIM_LOG", log);
 }
 
 std::vector<std::string> takeLines(const std::string& path) {

@@ -1,6 +1,6 @@
 // Stand-ins for what the program asks of the system, for tests of its
-// windows: the desktop's open action and program start (recorded), the
-// smart-card service (not asked) and the network state (as the test sets).
+// windows: the desktop's open action and program start (recorded) and the
+// network state (as the test sets).
 #pragma once
 
 #include <QList>
@@ -9,7 +9,6 @@
 
 #include "gui/Desktop.h"
 #include "shell/NetworkState.h"
-#include "shell/SmartCardService.h"
 
 namespace orvtest {
 
@@ -25,11 +24,6 @@ public:
         started << program;
         return true;
     }
-};
-
-class NoSmartCardService : public orv::SmartCardService {
-public:
-    void start() override {}
 };
 
 class FixedNetworkState : public orv::NetworkState {

@@ -4,16 +4,11 @@
 #include <dlfcn.h>
 
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 #include "orv/utf8.h"
 
 namespace orvtest {
-
-std::string binDir() {
-    return ORV_BIN_DIR;
-}
 
 int openDescriptors() {
     int n = 0;
@@ -33,16 +28,9 @@ void bind(void* h, F& f, const char* name) {
 }
 }  // namespace
 
-void installReaderLibrary(const TempDir& folder, bool withSerialSimulator) {
-    namespace fs = std::filesystem;
-    fs::copy_file(fs::path(binDir()) / "libzelreader.so", folder.path() / "libzelreader.so");
-    if (withSerialSimulator)
-        fs::copy_file(fs::path(binDir()) / "libdcic32.so", folder.path() / "libdcic32.so");
-}
-
 ZelLib::ZelLib(Serial serial) {
     installReaderLibrary(dir_, serial == Serial::Simulator);
-    handle_ = dlopen(dir_.file("libzelreader.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = dlopen(dir_.file(ORV_ZELREADER_FILE).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) throw std::runtime_error(dlerror());
     bind(handle_, GetReaderList, "GetReaderList");
     bind(handle_, SetReader, "SetReader");

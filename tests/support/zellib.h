@@ -65,5 +65,7 @@ std::string binDir();
 // Copies the built reader library (and the serial reader simulator, when
 // asked) into a program folder.
 void installReaderLibrary(const TempDir& folder, bool withSerialSimulator);
+// Copies the built serial reader simulator into a program folder.
+void installSerialSimulator(const TempDir& folder);
 
 }  // namespace orvtest

@@ -22,7 +22,6 @@
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
-#include "shell/SmartCardService.h"
 #include "shell/Startup.h"
 #include "update/Downloader.h"
 #include "update/UpdateFiles.h"
@@ -33,10 +32,6 @@ namespace {
 
 using orv::MessageBox;
 
-class NoService : public orv::SmartCardService {
-public:
-    void start() override {}
-};
 class Online : public orv::NetworkState {
 public:
     bool online() override { return true; }
@@ -73,8 +68,7 @@ protected:
     // Starts the program; returns once its update check has ended.
     void run(int requests) {
         program.waiter = &waiter;
-        NoService service;
-        ASSERT_TRUE(orv::startProgram(program, folder(), {service, {}}));
+        ASSERT_TRUE(orv::startProgram(program, folder(), {}));
         records = contentOf(folder() + "/orv.db");
         window = std::make_unique<orv::MainWindow>(program, network, &starter);
         window->load();

@@ -1,7 +1,9 @@
 #include "card.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "orv/hex.h"
 
@@ -98,8 +100,12 @@ bool Card::save(const std::string& path, std::string* error) const {
             return false;
         }
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        if (error) *error = "cannot replace " + path;
+    // filesystem::rename replaces an existing image on Windows too, where
+    // the C library's rename refuses to.
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
+        if (error) *error = "cannot replace " + path + ": " + ec.message();
         return false;
     }
     return true;
