@@ -30,11 +30,11 @@ quint16 closedPort() {
     // Bound without address sharing and never listening: connections are
     // refused, and no other socket can bind the port on 127.0.0.1 or on
     // every address. Kept for the life of the process on purpose.
-    static QList<QTcpSocket*> held;
+    static auto* held = new QList<QTcpSocket*>;
     auto* socket = new QTcpSocket;
     EXPECT_TRUE(socket->bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress))
         << socket->errorString().toStdString();
-    held.append(socket);
+    held->append(socket);
     return socket->localPort();
 }
 
