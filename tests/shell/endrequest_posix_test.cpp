@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <filesystem>
 
 #include "base/AppLog.h"
 #include "programfolder.h"
@@ -16,18 +15,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using orvtest::folderOf;
-
-QByteArray logsOf(const QString& folder) {
-    QByteArray logs;
-    const QDir dir(folder + "/Log");
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly)) logs += f.readAll();
-    }
-    return logs;
-}
 
 // Regression: told to end, the program died on the spot, without the log's
 // end line, with the records open and its lock left behind.
@@ -37,20 +25,12 @@ TEST(ProgramEnd, SigtermEndsTheProgramAsItsCloseBoxDoes) {
     // The update check stays on this machine.
     orvtest::writeSettings(dir, {"AUTOUPDATE=http://127.0.0.1:1/zel_orv.aup"});
     const QString folder = folderOf(dir);
-    fs::copy_file(ORV_PROGRAM_DIR "/orvane", dir.path() / "orvane");
-    orvtest::writeFile(tools.file("systemctl"), "#!/bin/sh\n");
-    fs::permissions(tools.file("systemctl"), fs::perms::owner_all);
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", folderOf(runtime));
-    env.insert("PATH", folderOf(tools) + ":" + env.value("PATH"));
-    env.insert("PCSCLITE_CSOCK_NAME", folderOf(runtime) + "/no-pcscd");
     QProcess program;
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(orvtest::installProgram(dir, runtime, tools));
     program.start(folder + "/orvane", {});
     ASSERT_TRUE(program.waitForStarted(5000));
-    ASSERT_TRUE(orvtest::waitFor([&] { return logsOf(folder).contains(" Start V"); }, 30000));
+    ASSERT_TRUE(
+        orvtest::waitFor([&] { return orvtest::logsOf(folder).contains(" Start V"); }, 30000));
     const QDir lockFolder(folderOf(runtime), "*.lock", QDir::Name, QDir::Files);
     ASSERT_FALSE(lockFolder.entryList().isEmpty());
 
@@ -58,7 +38,7 @@ TEST(ProgramEnd, SigtermEndsTheProgramAsItsCloseBoxDoes) {
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    const QByteArray last = logsOf(folder).trimmed().split('\n').last().trimmed();
+    const QByteArray last = orvtest::logsOf(folder).trimmed().split('\n').last().trimmed();
     EXPECT_TRUE(last.endsWith("===============  End  V" + orv::AppLog::version().toLatin1() +
                               "==============="))
         << last.toStdString();

@@ -142,14 +142,7 @@ protected:
         poll->start(5);
     }
     QString pane(const char* key) { return window_->findChild<QLabel*>(key)->text(); }
-    QString logText() {
-        QString all;
-        const QDir logs(orvtest::folderOf(dir_) + "/Log");
-        for (const QString& f : logs.entryList(QDir::Files))
-            all += orv::fromGbk(
-                QByteArray::fromStdString(orvtest::readFile(logs.filePath(f).toStdString())));
-        return all;
-    }
+    QString logText() { return orv::fromGbk(orvtest::logsOf(orvtest::folderOf(dir_))); }
 
     bool webModule_ = true;
     orvtest::TempDir dir_;

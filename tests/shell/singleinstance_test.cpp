@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <filesystem>
 
 #include "base/Text.h"
 #include "gui/MessageBox.h"
@@ -85,35 +84,18 @@ TEST(SingleInstance, NobodyToCallWhenNoCopyRuns) {
 // leaves without a window, a message or a line in the log. A stand-in for
 // systemctl records the service request.
 TEST(SingleInstance, SecondStartOfTheProgramLeavesNoTrace) {
-    namespace fs = std::filesystem;
     orvtest::TempDir dir, runtime, tools;
     orvtest::makeProgramFolder(dir);
     // The update check stays on this machine: a port where nothing listens.
     orvtest::writeSettings(dir, {"AUTOUPDATE=http://127.0.0.1:9/zel_orv.aup"});
-    fs::copy_file(fs::path(ORV_PROGRAM_DIR) / "orvane", dir.path() / "orvane");
-    orvtest::writeFile(tools.file("systemctl"),
-                       "#!/bin/sh\necho \"$@\" >> " + tools.file("systemctl.log") + "\n");
-    fs::permissions(tools.file("systemctl"), fs::perms::owner_all);
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", folderOf(runtime));
-    env.insert("PATH", folderOf(tools) + ":" + env.value("PATH"));
     // No service on its socket, so the program asks for it.
-    env.insert("PCSCLITE_CSOCK_NAME", folderOf(runtime) + "/no-pcscd.comm");
+    const QProcessEnvironment env = orvtest::installProgram(dir, runtime, tools);
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(folderOf(dir) + "/orvane", {});
     ASSERT_TRUE(first.waitForStarted(5000));
     const QString logFolder = folderOf(dir) + "/Log";
-    auto logText = [&] {
-        QByteArray all;
-        for (const QString& f : QDir(logFolder).entryList(QDir::Files)) {
-            QFile file(logFolder + "/" + f);
-            if (file.open(QIODevice::ReadOnly)) all += file.readAll();
-        }
-        return all;
-    };
+    auto logText = [&] { return orvtest::logsOf(folderOf(dir)); };
     // Up once it listens on its socket.
     ASSERT_TRUE(orvtest::waitFor([&] { return QFile::exists(folderOf(runtime) + "/orvane"); }))
         << first.readAllStandardError().toStdString();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <filesystem>
@@ -34,6 +35,31 @@ void writeSettings(const TempDir& dir, const QStringList& lines) {
     QFile f(QString::fromStdString(dir.file("zelReader.ini")));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(("[SYSTEM]\r\n" + lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+}
+
+QByteArray logsOf(const QString& folder) {
+    QByteArray logs;
+    const QDir dir(folder + QStringLiteral("/Log"));
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly)) logs += f.readAll();
+    }
+    return logs;
+}
+
+QProcessEnvironment installProgram(const TempDir& dir, const TempDir& runtime,
+                                   const TempDir& tools) {
+    namespace fs = std::filesystem;
+    fs::copy_file(fs::path(ORV_PROGRAM_DIR) / "orvane", dir.path() / "orvane");
+    writeFile(tools.file("systemctl"),
+              "#!/bin/sh\necho \"$@\" >> " + tools.file("systemctl.log") + "\n");
+    fs::permissions(tools.file("systemctl"), fs::perms::owner_all);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folderOf(runtime));
+    env.insert(QStringLiteral("PATH"), folderOf(tools) + ":" + env.value(QStringLiteral("PATH")));
+    env.insert(QStringLiteral("PCSCLITE_CSOCK_NAME"), folderOf(runtime) + "/no-pcscd.comm");
+    return env;
 }
 
 }  // namespace orvtest

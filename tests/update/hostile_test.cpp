@@ -99,10 +99,8 @@ protected:
     }
     QStringList logLines() const {
         QStringList lines;
-        QByteArray all;
-        for (const QString& f : QDir(folder() + "/Log").entryList(QDir::Files, QDir::Name))
-            all += contentOf(folder() + "/Log/" + f);
-        for (const QString& l : orv::fromGbk(all).split("\r\n", Qt::SkipEmptyParts))
+        for (const QString& l :
+             orv::fromGbk(orvtest::logsOf(folder())).split("\r\n", Qt::SkipEmptyParts))
             if (l.mid(20).startsWith("AutoUpdate:") || l.mid(20).startsWith("Update:"))
                 lines << l.mid(20);
         return lines;
