@@ -86,6 +86,8 @@ TEST_F(NaviWindowTest, OpensReadyWithTheInsertCardText) {
     auto w = open(1);
     EXPECT_EQ(w->windowTitle(), "导航");
     EXPECT_EQ(child<QLabel>(*w, "lblTips")->text(), orv::texts::kInsertCard);
+    // Texts of the server and the card are shown as they stand.
+    EXPECT_EQ(child<QLabel>(*w, "lblTips")->textFormat(), Qt::PlainText);
     EXPECT_TRUE(child<QPushButton>(*w, "cmdOK")->isEnabled());
     EXPECT_TRUE(child<QPushButton>(*w, "cmdCancel")->isEnabled());
     QLabel* ani = child<QLabel>(*w, "Ani1");
