@@ -2,6 +2,7 @@
 // program folder, with a stand-in program (tests/support/standin.cpp) as the
 // main program and as the package, real processes, the real log.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -354,6 +355,7 @@ TEST(ProcessList, NamesRunningProgramsAndLeavesOutEndedOnes) {
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->name, "orvlisted");
     EXPECT_EQ(entry->exe, fs::canonical(dir.path()) / "orvlisted");
+    EXPECT_FALSE(entry->otherUser);
     fs::remove(dir.file("orvlisted.hold"));
     // Ended, not reaped: /proc still shows it, as a zombie.
     ASSERT_TRUE(waitUntil([&] {
@@ -362,6 +364,30 @@ TEST(ProcessList, NamesRunningProgramsAndLeavesOutEndedOnes) {
     }));
     EXPECT_FALSE(find().has_value());
     EXPECT_TRUE(ended(pid));
+}
+
+// Regression: another user's program, whose path the system may hide, held
+// every update up as if it were ours; the list tells it apart.
+TEST(ProcessList, TellsAnotherUsersProgram) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can start a program as another user";
+    char* const argv[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) == 0 && setuid(65534) == 0) execv("/bin/sleep", argv);
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    auto platform = zelupdate::systemPlatform();
+    std::optional<zelupdate::ProcessEntry> entry;
+    const bool listed = waitUntil([&] {
+        for (const auto& p : platform->listProcesses())
+            if (p.id == pid && p.name == "sleep") entry = p;
+        return entry.has_value();
+    });
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(entry->otherUser);
 }
 
 }  // namespace
