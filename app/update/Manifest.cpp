@@ -1,5 +1,9 @@
 #include "update/Manifest.h"
 
+#include <QFileInfo>
+#include <filesystem>
+#include <string>
+
 #include "CommandLine.h"
 
 #include "base/IniFile.h"
@@ -114,8 +118,18 @@ QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeN
     if (r.options.type != 1 && r.options.type != 2)
         return QStringLiteral("the updater would refuse its command line: no install mode %1")
             .arg(r.options.type);
+    // Names alone miss other names of one file (a short 8.3 name on
+    // Windows, a link), which the updater tells by the files themselves.
+    const std::filesystem::path folder(QFileInfo(command.program).absolutePath().toStdU16String());
+    const auto named = [&](std::string_view name) {
+        return folder / std::u8string(reinterpret_cast<const char8_t*>(name.data()), name.size());
+    };
+    const auto oneFile = [&](std::string_view a, std::string_view b) {
+        std::error_code ec;
+        return std::filesystem::equivalent(named(a), named(b), ec);
+    };
     const std::string conflict =
-        zelupdate::conflictProblem(r.options, update::kUpdaterFile.toUtf8().toStdString());
+        zelupdate::conflictProblem(r.options, update::kUpdaterFile.toUtf8().toStdString(), oneFile);
     if (!conflict.empty())
         return QStringLiteral("the updater would refuse its command line: ") +
                QString::fromUtf8(conflict.c_str());

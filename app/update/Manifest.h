@@ -60,7 +60,7 @@ UpdaterCommand buildUpdaterCommand(const QString& programFolder, const UpdateInf
 // command line at every blank, so a manifest value holding one (in Type,
 // WAIT or RUN) shifts the words, and the updater would ignore the line or
 // read other names. A line it would refuse (a name it does not take, a -R
-// naming the updater or its backup, a WAIT or Type that is no number, a
+// naming the updater or its backup by any name of the file, a WAIT or Type that is no number, a
 // mode other than 1 and 2) is one too; only an empty Type is handed over,
 // which the updater refuses without changing anything.
 QString updaterCommandProblem(const UpdaterCommand& command, const QString& exeName,
