@@ -102,6 +102,16 @@ def shot(name, title=MAIN):
                    check=True)
 
 
+def enabled(a, timeout=20.0):
+    """Waits until the control can be used (a query's 导出 once it has rows)."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if a.getState().contains(pyatspi.STATE_ENABLED):
+            return
+        time.sleep(0.2)
+    raise SystemExit(f"drive: {a.name!r} stayed disabled")
+
+
 def key(*keys):
     subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
@@ -440,6 +450,8 @@ for i, (item, caption, picture) in enumerate(query_items):
         shot_region("query-calendar", window, f"^{caption}$", 0.5)
         subprocess.run(["xdotool", "key", "Escape"], check=True)
     click(find(window, "push button", "查询"))
+    # A long query fills the grid after the click: the picture shows its rows.
+    enabled(find(window, "push button", "导出"))
     shot(picture, f"^{caption}$")
     click(find(window, "push button", "退出"))
     dialog(app, caption, present=False)

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "base/ErrorTexts.h"
 #include "card/CardAccess.h"
 #include "card/CardData.h"
 #include "service/OperationTexts.h"
@@ -46,12 +47,13 @@ bool ClearUnlock::finish(Wizard& w, int outcome, const QString& logLine, const Q
         return true;
     }
     // What the card went through comes first: the taxpayer must learn it
-    // even when it could not be recorded.
+    // even when it could not be recorded. SQLite's words go to the log only.
     const QString dbText = texts::kUnexpected + QLatin1Char('\n') + texts::kErrorNumber +
                            QString::number(Wizard::kDatabaseError) + QLatin1Char('\n') +
-                           texts::kErrorDescription + error;
+                           texts::kErrorDescription + kRecordsUnwritable;
     w.tips(text + QLatin1Char('\n') + dbText);
-    w.log(QString(dbText).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    w.log(QString(dbText).replace(QLatin1Char('\n'), QLatin1Char(' ')) + QStringLiteral("（") +
+          error + QStringLiteral("）"));
     return false;
 }
 

@@ -17,9 +17,10 @@ public:
     ProgramLock& operator=(const ProgramLock&) = delete;
 
     // Held: this process now holds it. Running: a live copy holds it.
-    // Failed: it could not be taken for another reason, given in `reason`.
+    // Failed: it could not be taken for another reason: `reason` in the
+    // user's words, `detail` the system's text for the log.
     enum class Result { Held, Running, Failed };
-    Result tryLock(QString* reason);
+    Result tryLock(QString* reason, QString* detail);
 
 private:
     struct Impl;

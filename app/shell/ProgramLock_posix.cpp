@@ -18,13 +18,15 @@ ProgramLock::ProgramLock(const QString& path, const QString&) : d_(std::make_uni
 
 ProgramLock::~ProgramLock() = default;
 
-ProgramLock::Result ProgramLock::tryLock(QString* reason) {
+ProgramLock::Result ProgramLock::tryLock(QString* reason, QString* detail) {
     if (d_->file.tryLock(0)) return Result::Held;
     // Only a lock held by a live copy means "already running"; a dead
     // copy's lock is taken over by tryLock itself.
     if (d_->file.error() == QLockFile::LockFailedError) return Result::Running;
-    *reason = d_->file.error() == QLockFile::PermissionError ? QStringLiteral("没有写入权限")
-                                                             : qt_error_string();
+    *detail = qt_error_string();
+    *reason = d_->file.error() == QLockFile::PermissionError
+                  ? QStringLiteral("没有写入权限")
+                  : QStringLiteral("无法写入这个文件夹（磁盘可能已满或出错）");
     return Result::Failed;
 }
 

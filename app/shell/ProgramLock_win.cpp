@@ -24,11 +24,12 @@ ProgramLock::~ProgramLock() {
     if (d_->mutex) CloseHandle(d_->mutex);
 }
 
-ProgramLock::Result ProgramLock::tryLock(QString* reason) {
+ProgramLock::Result ProgramLock::tryLock(QString* reason, QString* detail) {
     if (d_->mutex) return Result::Held;
     HANDLE h = CreateMutexW(nullptr, FALSE, d_->name.c_str());
     if (!h) {
-        *reason = qt_error_string(static_cast<int>(GetLastError()));
+        *detail = qt_error_string(static_cast<int>(GetLastError()));
+        *reason = QStringLiteral("系统不允许创建程序运行锁");
         return Result::Failed;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -34,7 +34,7 @@ QString SingleInstance::runtimeFolder() {
 
 SingleInstance::Claim SingleInstance::acquire() {
     QString reason;
-    switch (lock_.tryLock(&reason)) {
+    switch (lock_.tryLock(&reason, &detail_)) {
         case ProgramLock::Result::Held:
             break;
         case ProgramLock::Result::Running:
@@ -100,7 +100,9 @@ std::optional<int> claimSingleInstance(SingleInstance& instance, const QString& 
             break;
     }
     const QString text = instance.errorString();
-    AppLog(programFolder).Log(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    AppLog(programFolder)
+        .Log(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) + QStringLiteral("（") +
+             instance.errorDetail() + QStringLiteral("）"));
     MessageBox::show(nullptr, text, QStringLiteral("错误"), MessageBox::Icon::Exclamation);
     return 1;
 }

@@ -30,6 +30,8 @@ public:
     Claim acquire();
     // Why acquire() failed, for the user: the lock file and the reason.
     QString errorString() const { return error_; }
+    // The system's own text for the same failure, for the log.
+    QString errorDetail() const { return detail_; }
     // For a later copy: asks the first copy to show its window; false when
     // it could not be reached within `timeoutMs`.
     bool notifyRunning(int timeoutMs = 2000);
@@ -43,7 +45,7 @@ signals:
 private:
     void onConnection();
 
-    QString lockPath_, socketPath_, error_;
+    QString lockPath_, socketPath_, error_, detail_;
     ProgramLock lock_;
     std::unique_ptr<QLocalServer> server_;
 };

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "base/ErrorTexts.h"
 #include "builder.h"
 #include "card/RecordsDb.h"
 #include "gui/MessageBox.h"
@@ -488,12 +489,15 @@ TEST(Operations, AnUnlockThatCannotBeRecordedStillSaysWhatTheCardWentThrough) {
     const QString final = e.run->runToEnd("mnuCBS");
     EXPECT_TRUE(final.startsWith(texts::kUnlocked + "\n" + texts::kUnexpected + "\n"))
         << final.toStdString();
-    EXPECT_TRUE(final.contains("disk I/O error")) << final.toStdString();
+    // The user reads the program's words; SQLite's stay in the log.
+    EXPECT_TRUE(final.contains(texts::kErrorDescription + orv::kRecordsUnwritable))
+        << final.toStdString();
+    EXPECT_FALSE(final.contains("disk I/O error")) << final.toStdString();
     orvtest::expectUnlocked(e.before, e.card(), monitorsOf(e), {3, 3}, {31, 31});
     EXPECT_TRUE(logged(e, "[06,004]clearEF09成功"));
     bool errorLogged = false;
     for (const QString& line : e.run->logLines())
-        errorLogged |= line.contains(texts::kUnexpected) && line.contains("disk I/O error");
+        errorLogged |= line.contains(orv::kRecordsUnwritable) && line.contains("disk I/O error");
     EXPECT_TRUE(errorLogged);
 }
 

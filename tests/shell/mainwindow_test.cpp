@@ -418,6 +418,29 @@ TEST_F(MainWindowTest, TheReaderDialogListsThePcscReadersAndAppliesTheChoice) {
     EXPECT_TRUE(gridShown());
 }
 
+// The reader in use, as pcscd lists it, is the one the dialog opens on:
+// looking and pressing "确定" keeps it.
+TEST_F(MainWindowTest, TheReaderDialogOpensOnTheSavedReader) {
+    start(cardsim::build(cardsim::realisticSpec()));  // READER=Virtual PCD 00 00
+    QString preselected;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &preselected] {
+        auto* d = QApplication::activeModalWidget();
+        if (!d || d->objectName() != "frmReader") return;
+        poll->stop();
+        poll->deleteLater();
+        preselected = d->findChild<QComboBox*>("cboReader")->currentText();
+        QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    });
+    poll->start(5);
+    item("mnuICKDXQ")->trigger();
+    EXPECT_EQ(preselected, "Virtual PCD 00 00");
+    EXPECT_EQ(program_.ini.GetSetting("SYSTEM", "READER", ""), "Virtual PCD 00 00");
+    EXPECT_EQ(program_.card->currentReader(), "Virtual PCD 00 00");
+    readWith("mnuJBXX");
+    EXPECT_TRUE(gridShown());
+}
+
 // A standard reader as pcscd lists it, and nothing chosen yet: the program
 // takes the first reader listed (not the serial "USB", which Linux has not)
 // and reads the card without a visit to the reader dialog.

@@ -53,11 +53,13 @@ TEST(SingleInstance, ALockThatCannotBeTakenIsShownAndLogged) {
     orvtest::TempDir runtime, program;
     orv::MessageBox::takeShown();
     std::optional<int> code;
+    QString detail;
     {
         orvtest::NoPermission locked(runtime.path().string());
         ASSERT_TRUE(locked.effective());
         SingleInstance instance(folderOf(runtime));
         code = orv::claimSingleInstance(instance, folderOf(program));
+        detail = instance.errorDetail();
     }
     EXPECT_EQ(code, std::optional<int>(1));
     const auto shown = orv::MessageBox::takeShown();
@@ -66,13 +68,17 @@ TEST(SingleInstance, ALockThatCannotBeTakenIsShownAndLogged) {
     EXPECT_TRUE(
         shown[0].text.startsWith("无法创建程序运行锁文件：" + folderOf(runtime) + "/orvane.lock\n"))
         << shown[0].text.toStdString();
+    // The reason in the program's words; the system's text only in the log.
+    EXPECT_TRUE(shown[0].text.endsWith("\n没有写入权限")) << shown[0].text.toStdString();
     QString log;
     const QDir logs(folderOf(program) + "/Log");
     for (const QString& f : logs.entryList(QDir::Files)) {
         QFile file(logs.filePath(f));
         if (file.open(QIODevice::ReadOnly)) log += orv::fromGbk(file.readAll());
     }
-    EXPECT_TRUE(log.contains(QString(shown[0].text).replace('\n', ' '))) << log.toStdString();
+    EXPECT_FALSE(detail.isEmpty());
+    EXPECT_TRUE(log.contains(QString(shown[0].text).replace('\n', ' ') + "（" + detail + "）"))
+        << log.toStdString();
 }
 
 TEST(SingleInstance, NobodyToCallWhenNoCopyRuns) {
