@@ -20,6 +20,7 @@
 #include "grid/CardGrid.h"
 #include "grid/Grid.h"
 #include "gui/MessageBox.h"
+#include "gui/Pictures.h"
 #include "records/Export.h"
 #include "records/QueryWindow.h"
 #include "service/NaviWindow.h"
@@ -101,10 +102,7 @@ MainWindow::MainWindow(Program& program, NetworkState& network, ProgramStarter* 
     initShellResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption());
-    QIcon icon;
-    for (int size : {32, 64})
-        icon.addFile(QStringLiteral(":/orv/shell/orvane-%1.png").arg(size), QSize(size, size));
-    setWindowIcon(icon);
+    setWindowIcon(pngIcon(QStringLiteral(":/orv/shell/orvane-%1.png")));
     resize(1024, 700);
 
     content_ = new QStackedWidget(this);
@@ -264,11 +262,8 @@ void MainWindow::buildToolbar() {
     for (const ToolButton& b : kToolButtons) {
         const QString key = QLatin1String(b.key);
         QAction* item = items_.value(QLatin1String(b.item));
-        // The pictures are PNG files at two sizes, as the window's icon.
-        QIcon icon;
-        for (int size : {32, 64})
-            icon.addFile(QStringLiteral(":/orv/toolbar/%1-%2.png").arg(key.toLower()).arg(size),
-                         QSize(size, size));
+        const QIcon icon = pngIcon(
+            QStringLiteral(":/orv/toolbar/%1-%2.png").arg(key.toLower(), QStringLiteral("%1")));
         QAction* a = toolbar_->addAction(icon, QString::fromUtf8(b.caption));
         a->setObjectName(key);
         connect(a, &QAction::triggered, this, [this, key] { toolbarClicked(key); });

@@ -10,6 +10,7 @@
 
 #include "base/AppLog.h"
 #include "base/ProgramFolder.h"
+#include "gui/Pictures.h"
 #include "shell/EndRequest.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
@@ -46,6 +47,7 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     app.setApplicationName(QStringLiteral("orvane"));
     // The package's desktop entry, so that a desktop shows its name and icon.
     app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
+    QApplication::setStyle(programStyle());
     // From here the system's request to end goes through the close box's
     // path: the records closed, the log's end line written. Before the main
     // window is up it answers a start-up message: the start then ends there,

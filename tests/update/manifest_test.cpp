@@ -196,6 +196,16 @@ TEST(ManifestSignature, VerifiesOnlyTheSignedBytesUnderTheirKey) {
     QByteArray wrapped = kSignature;
     wrapped.insert(40, "\r\n");
     EXPECT_EQ(orv::signatureProblem(kSignedManifest, wrapped, kTestKey), "");
+    // Numbers with their top bit set (a zero byte in front in DER), and one
+    // shorter than 32 bytes, as the signer writes them now and then.
+    for (const QByteArray& other :
+         {QByteArray(
+              "MEYCIQClUE6Gu2vHzJlUASIu/XQvVzBR0dziyKZKAXsmEB8aeAIhAKpXuDsZgE4nvM2Kz5+72HJDik/"
+              "fkCTt7zkG0fpbXToB"),
+          QByteArray(
+              "MEQCIQC6Lu3vOI3NmsxNm6CZ/+VwqTBhWodC+VaUIRF7drtRUgIfJnAJ2vmegHnbJJBSRDqJ+b6j7jwH"
+              "UYQuzCu0DEB1Uw==")})
+        EXPECT_EQ(orv::signatureProblem(kSignedManifest, other, kTestKey), "") << other.data();
 
     const QString mismatch = "the manifest's signature does not verify";
     EXPECT_EQ(orv::signatureProblem(kSignedManifest + " ", kSignature, kTestKey), mismatch);
