@@ -12,7 +12,7 @@ class QStyle;
 namespace orv {
 
 // An icon from a PNG picture drawn at 32 and 64 pixels: pathWithSize holds
-// "%1" where the size goes.
+// "%1" where the size goes. Each size is read when it is first drawn.
 QIcon pngIcon(const QString& pathWithSize);
 
 // The platform's style, with the toolbar's and menu bar's extension arrows
