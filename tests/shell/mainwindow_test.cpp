@@ -101,6 +101,21 @@ protected:
         onWizard([](orv::NaviWindow& w) { press(w, "cmdOK"); });
         item(menuItem)->trigger();
     }
+    // Opens the reader dialog from its menu item, lets `choose` look at its
+    // list and pick, and presses "确定".
+    void inReaderDialog(std::function<void(QComboBox&)> choose) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, choose] {
+            auto* d = QApplication::activeModalWidget();
+            if (!d || d->objectName() != "frmReader") return;
+            poll->stop();
+            poll->deleteLater();
+            choose(*d->findChild<QComboBox*>("cboReader"));
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        poll->start(5);
+        item("mnuICKDXQ")->trigger();
+    }
     bool gridShown() const {
         return window_->findChild<QStackedWidget*>()->currentWidget() == grid_;
     }
@@ -394,20 +409,11 @@ TEST_F(MainWindowTest, TheReaderDialogListsThePcscReadersAndAppliesTheChoice) {
     auto pane = [&] { return window_->findChild<QLabel*>("READER")->text(); };
     EXPECT_EQ(pane(), "读卡器：未连接");  // no serial reader, and no Tianyu reader to try
     QStringList offered;
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, &offered] {
-        auto* d = QApplication::activeModalWidget();
-        if (!d || d->objectName() != "frmReader") return;
-        poll->stop();
-        poll->deleteLater();
-        auto* combo = d->findChild<QComboBox*>("cboReader");
-        for (int i = 0; i < combo->count(); ++i)
-            offered << combo->itemText(i);
-        combo->setCurrentIndex(static_cast<int>(offered.indexOf("Virtual PCD 00 00")));
-        QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    inReaderDialog([&offered](QComboBox& combo) {
+        for (int i = 0; i < combo.count(); ++i)
+            offered << combo.itemText(i);
+        combo.setCurrentIndex(static_cast<int>(offered.indexOf("Virtual PCD 00 00")));
     });
-    poll->start(5);
-    item("mnuICKDXQ")->trigger();
     ASSERT_GE(offered.size(), 2);
     EXPECT_EQ(offered[0], "USB");
     EXPECT_TRUE(offered.contains("Virtual PCD 00 00"));
@@ -423,17 +429,7 @@ TEST_F(MainWindowTest, TheReaderDialogListsThePcscReadersAndAppliesTheChoice) {
 TEST_F(MainWindowTest, TheReaderDialogOpensOnTheSavedReader) {
     start(cardsim::build(cardsim::realisticSpec()));  // READER=Virtual PCD 00 00
     QString preselected;
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, &preselected] {
-        auto* d = QApplication::activeModalWidget();
-        if (!d || d->objectName() != "frmReader") return;
-        poll->stop();
-        poll->deleteLater();
-        preselected = d->findChild<QComboBox*>("cboReader")->currentText();
-        QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    });
-    poll->start(5);
-    item("mnuICKDXQ")->trigger();
+    inReaderDialog([&preselected](QComboBox& combo) { preselected = combo.currentText(); });
     EXPECT_EQ(preselected, "Virtual PCD 00 00");
     EXPECT_EQ(program_.ini.GetSetting("SYSTEM", "READER", ""), "Virtual PCD 00 00");
     EXPECT_EQ(program_.card->currentReader(), "Virtual PCD 00 00");
