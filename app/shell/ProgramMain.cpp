@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTranslator>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "base/ProgramFolder.h"
 #include "gui/Pictures.h"
 #include "shell/EndRequest.h"
+#include "shell/FontPreload.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkState.h"
 #include "shell/Program.h"
@@ -42,8 +44,11 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
         std::printf("%s\n", AppLog::version().toUtf8().constData());
         return 0;
     }
+    FontPreload fonts;
     prepareWebEngine();
     QApplication app(argc, argv);
+    fonts.fillDatabase();
+    const auto fontsDone = qScopeGuard([&fonts] { fonts.wait(); });
     app.setApplicationName(QStringLiteral("orvane"));
     // The package's desktop entry, so that a desktop shows its name and icon.
     app.setDesktopFileName(QStringLiteral("org.orvane.Orvane"));
@@ -71,6 +76,7 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
     const auto pendingUpdate = [](Program& p) { UpdateAUP(p.folder, *p.log, *p.waiter); };
     if (!startProgram(program, folder, StartupSteps{pendingUpdate})) return 1;
 
+    fonts.wait();
     SystemNetworkState systemNetwork;
     MainWindow window(program, seams.network ? *seams.network : systemNetwork);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
