@@ -11,7 +11,8 @@ namespace orv {
 class FontPreload {
 public:
     // Starts at once with what needs no application: the system's font
-    // configuration, where there is one to read ahead.
+    // configuration, where there is one to read ahead. It reads the
+    // environment, so the program sets its own variables before.
     FontPreload();
     // Waits for the work still running.
     ~FontPreload();

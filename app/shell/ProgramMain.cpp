@@ -44,8 +44,8 @@ int programMain(int argc, char** argv, const ProgramSeams& seams) {
         std::printf("%s\n", AppLog::version().toUtf8().constData());
         return 0;
     }
-    FontPreload fonts;
     prepareWebEngine();
+    FontPreload fonts;
     QApplication app(argc, argv);
     fonts.fillDatabase();
     const auto fontsDone = qScopeGuard([&fonts] { fonts.wait(); });
