@@ -78,7 +78,7 @@ bool IniFile::SetSectionData(const QString& section, const QString& data) {
 }
 
 QString IniFile::GetSectionData(const QString& section) const {
-    return SectionDataOf(read(), section);
+    return SectionDataOf(contents(), section);
 }
 
 QString IniFile::SectionDataOf(const QByteArray& content, const QString& section) {
@@ -114,7 +114,7 @@ bool IniFile::SaveSettings(const QList<Setting>& settings) {
 }
 
 QString IniFile::GetSetting(const QString& section, const QString& key, const QString& def) const {
-    return SettingOf(read(), section, key, def);
+    return SettingOf(contents(), section, key, def);
 }
 
 QString IniFile::SettingOf(const QByteArray& content, const QString& section, const QString& key,
@@ -125,14 +125,14 @@ QString IniFile::SettingOf(const QByteArray& content, const QString& section, co
 }
 
 qint32 IniFile::GetSections(QStringList& names) const {
-    const QString list = nulList(IniDocument::parse(read()).sections(), kSectionBuffer);
+    const QString list = nulList(IniDocument::parse(contents()).sections(), kSectionBuffer);
     names = list.split(QChar(0));
     return list.isEmpty() ? 0 : static_cast<qint32>(names.size());
 }
 
 qint32 IniFile::GetKeys(const QString& section, QStringList& names) const {
     QList<QByteArray> keys;
-    if (const auto entries = IniDocument::parse(read()).entries(toGbk(section)))
+    if (const auto entries = IniDocument::parse(contents()).entries(toGbk(section)))
         for (const auto& e : *entries)
             keys << e.key;
     const QString list = nulList(keys, kSectionBuffer);

@@ -47,6 +47,10 @@ public:
     static QString SettingOf(const QByteArray& content, const QString& section, const QString& key,
                              const QString& def);
 
+    // The bytes every read above goes by: empty when the file is missing or
+    // cannot be read. Several settings read from one reading agree.
+    QByteArray contents() const { return load().value_or(QByteArray()); }
+
     const QString& Filename() const { return filename_; }
     void setFilename(const QString& f) { filename_ = f; }
 
@@ -54,7 +58,6 @@ private:
     // The file's bytes: empty when it does not exist, nullopt when it
     // exists but cannot be read.
     std::optional<QByteArray> load() const;
-    QByteArray read() const { return load().value_or(QByteArray()); }
     bool write(const QByteArray& content) const;
     template <typename Edit>
     bool edit(Edit&& change);

@@ -69,12 +69,14 @@ QString defaultReader(const QStringList& readers, ReaderFallback fallback) {
 
 SystemSettings LoadSettings(const IniFile& ini, const ReaderLister& readers,
                             ReaderFallback fallback) {
-    QString reader = QStringLiteral("USB");
-    if (ini.GetSetting(kSystem, QStringLiteral("READER"), QString()).isEmpty() && readers)
-        reader = defaultReader(readers(), fallback);
+    // One reading: the settings as they stood together, and one file
+    // opened at start rather than one for each key.
+    const QByteArray content = ini.contents();
     auto get = [&](const char* key, const QString& def) {
-        return ini.GetSetting(kSystem, QLatin1String(key), def);
+        return IniFile::SettingOf(content, kSystem, QLatin1String(key), def);
     };
+    QString reader = QStringLiteral("USB");
+    if (get("READER", QString()).isEmpty() && readers) reader = defaultReader(readers(), fallback);
     // An address the program opens or downloads from is used only when it
     // is on the web: a manifest may have written anything there.
     auto web = [&](const char* key, const char* def) {

@@ -330,6 +330,7 @@ void MainWindow::finishLoad() {
     loadPending_ = false;
     ShowStatus(true);
     statusTimer_.start();
+    update_->removeLeftovers();
     if (network_.online()) update_->start(program_.settings.AUTOUPDATE);
     emit loadFinished();
 }

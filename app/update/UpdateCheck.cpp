@@ -77,7 +77,6 @@ UpdateCheck::UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log,
     }
     connect(&reloadTimer_, &QTimer::timeout, this, &UpdateCheck::reloadWhenIdle);
     connect(&handOverTimer_, &QTimer::timeout, this, &UpdateCheck::handOver);
-    removeLeftovers();
 }
 
 UpdateCheck::~UpdateCheck() {

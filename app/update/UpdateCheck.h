@@ -46,7 +46,6 @@ struct ProgramIdentity {
 class UpdateCheck : public QObject {
     Q_OBJECT
 public:
-    // Removes the temp files that earlier runs left in the program folder.
     UpdateCheck(UpdateHost& host, Downloader& downloader, AppLog& log, ProgramStarter& starter,
                 ProgramIdentity program, QObject* parent = nullptr);
     ~UpdateCheck() override;
@@ -54,6 +53,10 @@ public:
     // Starts the manifest download (the main window calls this at load when
     // the system reports an Internet connection).
     void start(const QString& manifestUrl);
+
+    // Removes the temp files that earlier runs left in the program folder
+    // (the main window calls this once it is up, online or not).
+    void removeLeftovers();
 
     // Processes a stored manifest and deletes it.
     void ParseManifest(const QString& path);
@@ -72,7 +75,6 @@ public:
     static constexpr int kMaxSettings = 256;
 
 private:
-    void removeLeftovers();
     void manifestArrived(const QByteArray& bytes, QString* error);
     void applyManifest(const Manifest& m);
     void reloadWhenIdle();

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -151,6 +153,18 @@ TEST_F(MainWindowTest, BasicInformationShowsCodeAndName) {
     EXPECT_EQ(cell(2, 2), QString::fromStdString(spec.unitName));
     EXPECT_EQ(window_->shownRows(), 2);
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+}
+
+// A package that an earlier run never handed over goes once the window is
+// up (not before: the first paint does not wait for the folder's listing).
+TEST_F(MainWindowTest, PackagesOfEarlierRunsGoOnceTheWindowIsUp) {
+    QFile left(orvtest::folderOf(dir_) + "/tmp7Q.tmp");
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                     QFileDevice::FileModificationTime);
+    left.close();
+    start(cardsim::build(cardsim::realisticSpec()));
+    EXPECT_FALSE(left.exists());
 }
 
 TEST_F(MainWindowTest, ThreeSummariesGiveValueColumnsTwoToFour) {

@@ -483,6 +483,7 @@ TEST_F(Check, TempFilesOfEarlierRunsGoAtStart) {
     identity.started = started;
     orv::Downloader other;
     orv::UpdateCheck starting(host, other, log, starter, identity);
+    starting.removeLeftovers();
     EXPECT_EQ(QDir(folder).entryList({"tmp*", "keep*"}, QDir::Files, QDir::Name),
               (QStringList{"keep.tmp", "tmp3C.txt", "tmp4D.tmp"}));
 }
