@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "shell/FontPreload.h"
@@ -53,7 +54,12 @@ struct FontPreload::Work {
 };
 
 FontPreload::FontPreload() : work_(std::make_unique<Work>()) {
-    work_->thread = std::thread([w = work_.get()] { w->run(); });
+    // Without a thread (the system refuses one) Qt reads the fonts itself
+    // when the window first asks, as it would anyway.
+    try {
+        work_->thread = std::thread([w = work_.get()] { w->run(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 FontPreload::~FontPreload() {
